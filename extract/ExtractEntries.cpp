@@ -1,0 +1,64 @@
+#include <cstdio>
+
+#include "extract/EntryIndex.h"
+#include "library/EntryNames.h"
+#include "library/LibraryReader.h"
+
+namespace lorvex {
+
+bool LibraryReader::extractEntries(const std::vector<std::string>& names) {
+    if (names.empty() || names.front() == "*.*") return extractAll();
+    for (const std::string& name : names) {
+        if (!find(name)) continue;
+        std::fprintf(console_, "Extracting \"%s\"\n", current_.displayName);
+        if (!exportEntry(current_.displayName)) return false;
+    }
+    return true;
+}
+
+// Exports every entry without binary data sections. Entries of one such pass
+// may not share data blocks: a chain running into a block an earlier entry
+// already exported is damage, so a crafted library cannot multiply its bytes.
+bool LibraryReader::extractAll() {
+    if (!rewind()) return false;
+    sharingForbidden_ = true;
+    exclusiveFloor_ = walkId_;
+    bool exported = true;
+    while (exported && next()) exported = exportEntry(current_.displayName);
+    sharingForbidden_ = false;
+    return exported;
+}
+
+// The result is the entry a pass over the library would give: the first entry
+// in iteration order with the requested display name, and for a request ending
+// in ".srw", ".srd" or ".sru" the companion "PCODE\<name less 3>bin": the
+// first one with data seen before the source, else the first one after it.
+// All entries are indexed in one pass, so many names cost one pass in all.
+bool LibraryReader::find(const std::string& name) {
+    if (!index_) {
+        if (!rewind()) return false;
+        index_ = std::make_unique<EntryIndex>();
+        while (next()) index_->add(current_);
+    }
+    const std::uint32_t source = index_->first(name);
+    if (source == EntryIndex::kNone) return false;
+    CurrentEntry found = index_->at(source);
+    found.companionFirstBlock = 0;
+    found.companionSize = 0;
+    found.companionTime = 0;
+    if (isPairedRequest(name)) {
+        for (std::uint32_t at = index_->first(companionNameFor(name)); at != EntryIndex::kNone;
+             at = index_->nextSame(at)) {
+            const CurrentEntry& companion = index_->at(at);
+            if (at < source && companion.firstBlock == 0) continue;
+            found.companionFirstBlock = companion.firstBlock;
+            found.companionSize = companion.dataSize;
+            found.companionTime = companion.modificationTime;
+            break;
+        }
+    }
+    current_ = found;
+    return true;
+}
+
+}  // namespace lorvex

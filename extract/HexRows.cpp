@@ -1,0 +1,40 @@
+#include "extract/HexRows.h"
+
+#include <array>
+
+namespace lorvex {
+
+namespace {
+struct HexPairs {
+    std::array<char, 512> digits{};
+    HexPairs() {
+        constexpr char kHex[] = "0123456789abcdef";
+        for (int i = 0; i < 256; ++i) {
+            digits[static_cast<std::size_t>(2 * i)] = kHex[i >> 4];
+            digits[static_cast<std::size_t>(2 * i + 1)] = kHex[i & 15];
+        }
+    }
+};
+const HexPairs kPairs;
+}  // namespace
+
+void appendHexRow(std::string& out, const unsigned char* slice) {
+    const std::size_t start = out.size();
+    out.resize(start + 2 + kRowGroups * 8 + 2);
+    char* cursor = &out[start];
+    *cursor++ = '2';
+    *cursor++ = '0';
+    for (std::size_t group = 0; group < kRowGroups; ++group) {
+        const unsigned char* word = slice + group * 4;
+        // A little-endian word printed as a number shows its last byte first.
+        for (int byte = 3; byte >= 0; --byte) {
+            const char* pair = &kPairs.digits[static_cast<std::size_t>(word[byte]) * 2];
+            *cursor++ = pair[0];
+            *cursor++ = pair[1];
+        }
+    }
+    *cursor++ = '\r';
+    *cursor = '\n';
+}
+
+}  // namespace lorvex

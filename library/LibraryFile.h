@@ -1,0 +1,52 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <vector>
+
+namespace lorvex {
+
+// Identity of a file on disk, used to refuse writing over the library being read.
+struct FileIdentity {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    bool known = false;
+};
+
+// The library file opened for reading, with one primitive: read exactly n
+// bytes at an offset. Reads are served from a window of the file so that
+// neighbouring records and chained blocks cost one system call between them.
+class LibraryFile {
+public:
+    LibraryFile() = default;
+    ~LibraryFile();
+    LibraryFile(const LibraryFile&) = delete;
+    LibraryFile& operator=(const LibraryFile&) = delete;
+
+    // True when the file could be opened and its size determined.
+    [[nodiscard]] bool open(const char* path, bool update);
+    void close();
+    bool isOpen() const { return stream_ != nullptr; }
+
+    // True only when all n bytes at offset were read; offset + n may not pass the end.
+    [[nodiscard]] bool readAt(std::uint64_t offset, void* destination, std::size_t n);
+
+    std::uint64_t size() const { return size_; }
+    const FileIdentity& identity() const { return identity_; }
+
+private:
+    [[nodiscard]] bool fillWindow(std::uint64_t offset);
+
+    std::FILE* stream_ = nullptr;
+    std::uint64_t size_ = 0;
+    FileIdentity identity_;
+    std::vector<unsigned char> window_;
+    std::uint64_t windowStart_ = 0;
+    std::size_t windowLength_ = 0;
+};
+
+// Identity of the file at path, following links; known is false when it cannot be told.
+FileIdentity identityOf(int descriptor);
+
+}  // namespace lorvex

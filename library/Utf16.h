@@ -1,0 +1,19 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace lorvex {
+
+// UTF-16LE bytes (count even) to UTF-8, up to the first zero code unit;
+// unpaired surrogates become U+FFFD.
+std::string utf16LeToUtf8(const unsigned char* bytes, std::size_t count);
+
+// UTF-8 to UTF-16LE bytes; characters outside the basic plane become
+// surrogate pairs, malformed sequences U+FFFD.
+std::string utf8ToUtf16Le(const char* text, std::size_t length);
+
+// Number of UTF-16 code units the UTF-8 text takes.
+std::size_t utf16Length(const char* text, std::size_t length);
+
+}  // namespace lorvex
