@@ -2,6 +2,8 @@
 // the suite is skipped when the shared corpus folder is not beside the project.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "tests/support/TestFiles.h"
 
 namespace lorvex::testing {
@@ -57,6 +59,53 @@ TEST_F(Corpus, ExecutableIsReadThroughItsTrailer) {
     const RunResult result =
         runLorvex({"-v", kCorpus + "thansuoi113__PowerBuilder-Code-Examples/clntapp.exe"});
     EXPECT_NE(result.output.find("\nPCODE\\ob.exe "), std::string::npos) << result.output;
+}
+
+// Display names of a listing, read back from its lines.
+std::vector<std::string> listedNames(const std::string& listing) {
+    std::vector<std::string> names;
+    std::size_t at = listing.find("--\n") + 3;
+    for (std::size_t end; (end = listing.find('\n', at)) != std::string::npos; at = end + 1) {
+        const std::string line = listing.substr(at, end - at);
+        if (line == "--") break;
+        std::string name = line.substr(0, std::max<std::size_t>(50, line.size() - 29));
+        name.erase(name.find_last_not_of(' ') + 1);
+        names.push_back(name);
+    }
+    return names;
+}
+
+TEST_F(Corpus, EveryEntryExtractsAllAtOnceAndByName) {
+    for (const Known& library : kLibraries) {
+        ScopedTempDir dir;
+        const std::string path = kCorpus + library.path;
+        EXPECT_EQ(runLorvex({"-e", path}).exitCode, 0) << library.path;
+        std::vector<std::string> arguments{"-e", path};
+        for (const std::string& name : listedNames(runLorvex({"-v", path}).output)) arguments.push_back(name);
+        EXPECT_EQ(arguments.size() - 2, static_cast<std::size_t>(library.entries)) << library.path;
+        const RunResult named = runLorvex(arguments);
+        EXPECT_EQ(named.exitCode, 0) << library.path;
+        EXPECT_EQ(std::count(named.output.begin(), named.output.end(), '\n'), library.entries) << library.path;
+    }
+}
+
+std::string withoutCarriageReturns(std::string text) {
+    text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
+    return text;
+}
+
+TEST_F(Corpus, SourcesMatchTheEnvironmentsOwnExports) {
+    const std::string exports = kCorpus + "zzia615__WNS-Powerbuilder/wnsservice_pbl/";
+    ScopedTempDir dir;
+    int compared = 0;
+    for (const std::string& name : filesIn(exports)) {
+        const RunResult result =
+            runLorvex({"-e", kCorpus + "zzia615__WNS-Powerbuilder/wnsservice/wnsservice.pbl", name});
+        EXPECT_EQ(result.output, "Extracting \"" + name + "\"\n");
+        EXPECT_EQ(withoutCarriageReturns(readFile(name)), withoutCarriageReturns(readFile(exports + name))) << name;
+        ++compared;
+    }
+    EXPECT_EQ(compared, 11);
 }
 
 }  // namespace
