@@ -95,6 +95,7 @@ bool LibraryReader::readChain(std::vector<unsigned char>& buffer, std::uint32_t 
     const ChainEnd end = walkChain(firstBlock, [&](const unsigned char* data, std::size_t used) {
         // Bytes beyond the declared size are dropped: the section shows size bytes.
         const std::size_t take = std::min<std::size_t>(used, size - copied);
+        if (take == 0) return true;  // an empty buffer has no address to copy to
         std::memcpy(buffer.data() + copied, data, take);
         copied += take;
         return true;

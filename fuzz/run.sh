@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Builds the fuzz targets and runs each for a fixed time on the builder's seeds.
+# Any crash, leak, timeout or sanitizer report fails the run and prints the input.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+seconds=${1:-90}
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+mkdir -p "$work/seeds"
+./build/fuzz/fuzz/make_seeds "$work/seeds"
+for target in FuzzReader FuzzExtract; do
+  mkdir -p "$work/$target"
+  cp "$work/seeds"/* "$work/$target/"
+  echo "== $target for ${seconds}s"
+  if ! ./build/fuzz/fuzz/$target "$work/$target" -max_total_time="$seconds" -timeout=10 \
+      -rss_limit_mb=2048 -max_len=65536 -print_final_stats=1 -artifact_prefix="$work/" \
+      >"$work/$target.log" 2>&1; then
+    tail -n 40 "$work/$target.log"
+    for input in "$work"/crash-* "$work"/leak-* "$work"/timeout-* "$work"/oom-*; do
+      [ -f "$input" ] && { echo "input $input:"; od -A x -t x1z "$input" | head -n 64; }
+    done
+    exit 1
+  fi
+  grep -E '^#[0-9]+.*(DONE|pulse)' "$work/$target.log" | tail -n 1
+  grep -E '^stat::' "$work/$target.log"
+done
