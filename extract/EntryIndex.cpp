@@ -4,30 +4,46 @@
 
 namespace lorvex {
 
-std::string EntryIndex::fold(const char* name) {
-    std::string folded(name);
-    for (char& c : folded) c = foldAscii(c);
-    return folded;
+namespace {
+const std::vector<EntryIndex::Match> kNoMatches;
 }
 
-void EntryIndex::add(const CurrentEntry& entry) {
-    const auto position = static_cast<std::uint32_t>(entries_.size());
-    entries_.push_back(entry);
-    nextSame_.push_back(kNone);
-    std::string key = fold(entry.displayName);
-    const auto last = last_.find(key);
-    if (last == last_.end()) {
-        first_.emplace(key, position);
-        last_.emplace(std::move(key), position);
-        return;
+void EntryIndex::fold(const char* name, std::string& into) {
+    into.clear();
+    for (; *name != '\0'; ++name) into.push_back(foldAscii(*name));
+}
+
+EntryIndex::EntryIndex(const std::vector<std::string>& requests) {
+    for (const std::string& request : requests) {
+        fold(request.c_str(), scratch_);
+        matches_.try_emplace(scratch_);
+        if (isPairedRequest(request)) {
+            fold(companionNameFor(request).c_str(), scratch_);
+            matches_.try_emplace(scratch_);
+        }
     }
-    nextSame_[last->second] = position;
-    last->second = position;
 }
 
-std::uint32_t EntryIndex::first(const std::string& displayName) const {
-    const auto found = first_.find(fold(displayName.c_str()));
-    return found == first_.end() ? kNone : found->second;
+void EntryIndex::offer(std::uint32_t position, const CurrentEntry& entry) {
+    fold(entry.displayName, scratch_);
+    const auto found = matches_.find(scratch_);
+    if (found != matches_.end()) found->second.push_back(Match{position, entry});
+}
+
+bool EntryIndex::covers(const std::string& request) const {
+    std::string key;
+    fold(request.c_str(), key);
+    if (matches_.count(key) == 0) return false;
+    if (!isPairedRequest(request)) return true;
+    fold(companionNameFor(request).c_str(), key);
+    return matches_.count(key) != 0;
+}
+
+const std::vector<EntryIndex::Match>& EntryIndex::matches(const std::string& displayName) const {
+    std::string key;
+    fold(displayName.c_str(), key);
+    const auto found = matches_.find(key);
+    return found == matches_.end() ? kNoMatches : found->second;
 }
 
 }  // namespace lorvex

@@ -9,27 +9,32 @@
 
 namespace lorvex {
 
-// Every entry of one pass, in iteration order, with its display name folded
-// to lower case as key. A named lookup then costs one hash probe instead of a
-// new pass over the library, and yields the same entry the pass would.
+// The entries one pass over the library yields for a set of requested names:
+// for each requested display name, and for the companion name of each paired
+// request, every matching entry with its position in iteration order. Names
+// compare ignoring ASCII case. Lookups of many names thus cost one pass plus
+// a hash probe per entry, and give the entries a pass per name would find.
 class EntryIndex {
 public:
-    static constexpr std::uint32_t kNone = UINT32_MAX;
+    struct Match {
+        std::uint32_t position;
+        CurrentEntry entry;
+    };
 
-    void add(const CurrentEntry& entry);
-    // Position of the first entry whose display name matches, ignoring case, or kNone.
-    std::uint32_t first(const std::string& displayName) const;
-    // Position of the next entry with the same folded name, or kNone.
-    std::uint32_t nextSame(std::uint32_t position) const { return nextSame_[position]; }
-    const CurrentEntry& at(std::uint32_t position) const { return entries_[position]; }
+    explicit EntryIndex(const std::vector<std::string>& requests);
+
+    // Records the entry at position when its display name is one looked for.
+    void offer(std::uint32_t position, const CurrentEntry& entry);
+    // Whether the pass looked for this name (and its companion, if paired).
+    bool covers(const std::string& request) const;
+    // Matches of a display name in iteration order; empty when there are none.
+    const std::vector<Match>& matches(const std::string& displayName) const;
 
 private:
-    static std::string fold(const char* name);
+    static void fold(const char* name, std::string& into);
 
-    std::vector<CurrentEntry> entries_;
-    std::vector<std::uint32_t> nextSame_;
-    std::unordered_map<std::string, std::uint32_t> first_;
-    std::unordered_map<std::string, std::uint32_t> last_;
+    std::unordered_map<std::string, std::vector<Match>> matches_;
+    std::string scratch_;
 };
 
 }  // namespace lorvex

@@ -8,12 +8,19 @@ namespace lorvex {
 
 bool LibraryReader::extractEntries(const std::vector<std::string>& names) {
     if (names.empty() || names.front() == "*.*") return extractAll();
+    indexPass(names);
     for (const std::string& name : names) {
         if (!find(name)) continue;
         std::fprintf(console_, "Extracting \"%s\"\n", current_.displayName);
         if (!exportEntry(current_.displayName)) return false;
     }
     return true;
+}
+
+void LibraryReader::indexPass(const std::vector<std::string>& names) {
+    index_ = std::make_unique<EntryIndex>(names);
+    if (!rewind()) return;
+    for (std::uint32_t position = 0; next(); ++position) index_->offer(position, current_);
 }
 
 // Exports every entry without binary data sections. Entries of one such pass
@@ -33,27 +40,22 @@ bool LibraryReader::extractAll() {
 // in iteration order with the requested display name, and for a request ending
 // in ".srw", ".srd" or ".sru" the companion "PCODE\<name less 3>bin": the
 // first one with data seen before the source, else the first one after it.
-// All entries are indexed in one pass, so many names cost one pass in all.
+// The entries come from one pass for all requested names (indexPass).
 bool LibraryReader::find(const std::string& name) {
-    if (!index_) {
-        if (!rewind()) return false;
-        index_ = std::make_unique<EntryIndex>();
-        while (next()) index_->add(current_);
-    }
-    const std::uint32_t source = index_->first(name);
-    if (source == EntryIndex::kNone) return false;
-    CurrentEntry found = index_->at(source);
+    if (!index_ || !index_->covers(name)) indexPass({name});
+    const std::vector<EntryIndex::Match>& sources = index_->matches(name);
+    if (sources.empty()) return false;
+    const std::uint32_t source = sources.front().position;
+    CurrentEntry found = sources.front().entry;
     found.companionFirstBlock = 0;
     found.companionSize = 0;
     found.companionTime = 0;
     if (isPairedRequest(name)) {
-        for (std::uint32_t at = index_->first(companionNameFor(name)); at != EntryIndex::kNone;
-             at = index_->nextSame(at)) {
-            const CurrentEntry& companion = index_->at(at);
-            if (at < source && companion.firstBlock == 0) continue;
-            found.companionFirstBlock = companion.firstBlock;
-            found.companionSize = companion.dataSize;
-            found.companionTime = companion.modificationTime;
+        for (const EntryIndex::Match& match : index_->matches(companionNameFor(name))) {
+            if (match.position < source && match.entry.firstBlock == 0) continue;
+            found.companionFirstBlock = match.entry.firstBlock;
+            found.companionSize = match.entry.dataSize;
+            found.companionTime = match.entry.modificationTime;
             break;
         }
     }

@@ -51,14 +51,18 @@ bool OutputFile::create(const char* name, const FileIdentity& library, bool wide
     descriptor_ = ::open(name, O_WRONLY | O_CREAT | O_NOCTTY | O_NONBLOCK, 0666);
     if (descriptor_ < 0) return false;
     struct stat status {};
-    if (sameFile(identityOf(descriptor_), library) || fstat(descriptor_, &status) != 0 ||
-        (S_ISREG(status.st_mode) && ftruncate(descriptor_, 0) != 0)) {
+    const bool usable = fstat(descriptor_, &status) == 0 &&
+                        !sameFile(identityOf(status), library) &&
+                        (!S_ISREG(status.st_mode) || status.st_size == 0 || ftruncate(descriptor_, 0) == 0);
+    if (!usable) {
         LORVEX_CLOSE(descriptor_);
         descriptor_ = -1;
         return false;
     }
-    const int flags = fcntl(descriptor_, F_GETFL);
-    if (flags >= 0) fcntl(descriptor_, F_SETFL, flags & ~O_NONBLOCK);
+    if (!S_ISREG(status.st_mode)) {
+        const int flags = fcntl(descriptor_, F_GETFL);
+        if (flags >= 0) fcntl(descriptor_, F_SETFL, flags & ~O_NONBLOCK);
+    }
     return true;
 #endif
 }

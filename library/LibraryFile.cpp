@@ -17,20 +17,18 @@
 namespace lorvex {
 
 namespace {
-constexpr std::size_t kWindowSize = 128 * 1024;
+constexpr std::size_t kWindowSize = 64 * 1024;
+constexpr std::size_t kWindowCount = 4;
 }
 
-FileIdentity identityOf(int descriptor) {
+FileIdentity identityOf(const struct stat& status) {
     FileIdentity identity;
-#ifdef _WIN32
-    (void)descriptor;  // st_ino carries no identity on Windows
+#ifndef _WIN32  // st_ino carries no identity on Windows
+    identity.device = static_cast<std::uint64_t>(status.st_dev);
+    identity.inode = static_cast<std::uint64_t>(status.st_ino);
+    identity.known = true;
 #else
-    struct stat status {};
-    if (fstat(descriptor, &status) == 0) {
-        identity.device = static_cast<std::uint64_t>(status.st_dev);
-        identity.inode = static_cast<std::uint64_t>(status.st_ino);
-        identity.known = true;
-    }
+    (void)status;
 #endif
     return identity;
 }
@@ -56,8 +54,10 @@ bool LibraryFile::open(const char* path, bool update) {
         return false;
     }
     size_ = static_cast<std::uint64_t>(end);
-    identity_ = identityOf(LORVEX_FILENO(stream_));
-    window_.resize(kWindowSize);
+    struct stat status {};
+    if (fstat(LORVEX_FILENO(stream_), &status) == 0) identity_ = identityOf(status);
+    windows_.resize(kWindowCount);
+    for (Window& window : windows_) window.bytes.resize(kWindowSize);
     return true;
 }
 
@@ -66,33 +66,46 @@ void LibraryFile::close() {
     stream_ = nullptr;
     size_ = 0;
     identity_ = FileIdentity{};
-    windowLength_ = 0;
-    windowStart_ = 0;
+    windows_.clear();
 }
 
-bool LibraryFile::fillWindow(std::uint64_t offset) {
-    windowLength_ = 0;
-    windowStart_ = offset;
-    if (LORVEX_FSEEK(stream_, static_cast<long long>(offset), SEEK_SET) != 0) return false;
-    const std::size_t wanted =
-        static_cast<std::size_t>(std::min<std::uint64_t>(window_.size(), size_ - offset));
-    windowLength_ = std::fread(window_.data(), 1, wanted, stream_);
-    return windowLength_ == wanted;
+bool LibraryFile::seekTo(std::uint64_t offset) {
+    return LORVEX_FSEEK(stream_, static_cast<long long>(offset), SEEK_SET) == 0;
+}
+
+bool LibraryFile::fill(Window& window, std::uint64_t offset) {
+    window.length = 0;
+    window.start = offset;
+    if (!seekTo(offset)) return false;
+    const auto wanted = static_cast<std::size_t>(std::min<std::uint64_t>(kWindowSize, size_ - offset));
+    window.length = std::fread(window.bytes.data(), 1, wanted, stream_);
+    return window.length == wanted;
 }
 
 bool LibraryFile::readAt(std::uint64_t offset, void* destination, std::size_t n) {
     if (stream_ == nullptr) return false;
     if (offset > size_ || n > size_ - offset) return false;
-    if (n > window_.size()) {
-        if (LORVEX_FSEEK(stream_, static_cast<long long>(offset), SEEK_SET) != 0) return false;
-        windowLength_ = 0;
-        return std::fread(destination, 1, n, stream_) == n;
+    if (n > kWindowSize) {
+        return seekTo(offset) && std::fread(destination, 1, n, stream_) == n;
     }
-    const bool inWindow = offset >= windowStart_ && offset - windowStart_ <= windowLength_ &&
-                          n <= windowLength_ - (offset - windowStart_);
-    if (!inWindow && !fillWindow(offset)) return false;
-    if (n > windowLength_) return false;
-    std::memcpy(destination, window_.data() + (offset - windowStart_), n);
+    Window* chosen = nullptr;
+    for (Window& window : windows_) {
+        if (offset >= window.start && offset - window.start <= window.length &&
+            n <= window.length - (offset - window.start)) {
+            chosen = &window;
+            break;
+        }
+    }
+    if (chosen == nullptr) {
+        // Refill the window used least recently.
+        chosen = &windows_.front();
+        for (Window& window : windows_) {
+            if (window.lastUse < chosen->lastUse) chosen = &window;
+        }
+        if (!fill(*chosen, offset)) return false;
+    }
+    chosen->lastUse = ++uses_;
+    std::memcpy(destination, chosen->bytes.data() + (offset - chosen->start), n);
     return true;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <sys/stat.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -15,8 +17,9 @@ struct FileIdentity {
 };
 
 // The library file opened for reading, with one primitive: read exactly n
-// bytes at an offset. Reads are served from a window of the file so that
-// neighbouring records and chained blocks cost one system call between them.
+// bytes at an offset. Reads are served from a few windows of the file, so
+// the walk through node records and the walk along data chains, which
+// alternate, each keep reading from memory between system calls.
 class LibraryFile {
 public:
     LibraryFile() = default;
@@ -36,17 +39,23 @@ public:
     const FileIdentity& identity() const { return identity_; }
 
 private:
-    [[nodiscard]] bool fillWindow(std::uint64_t offset);
+    struct Window {
+        std::vector<unsigned char> bytes;
+        std::uint64_t start = 0;
+        std::size_t length = 0;
+        std::uint64_t lastUse = 0;
+    };
+    [[nodiscard]] bool fill(Window& window, std::uint64_t offset);
+    [[nodiscard]] bool seekTo(std::uint64_t offset);
 
     std::FILE* stream_ = nullptr;
     std::uint64_t size_ = 0;
     FileIdentity identity_;
-    std::vector<unsigned char> window_;
-    std::uint64_t windowStart_ = 0;
-    std::size_t windowLength_ = 0;
+    std::vector<Window> windows_;
+    std::uint64_t uses_ = 0;
 };
 
-// Identity of the file at path, following links; known is false when it cannot be told.
-FileIdentity identityOf(int descriptor);
+// Identity of an open file; known is false where the platform cannot tell it.
+FileIdentity identityOf(const struct stat& status);
 
 }  // namespace lorvex

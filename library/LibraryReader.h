@@ -73,6 +73,8 @@ private:
     enum class ChainEnd { Complete, Damaged, Stopped };
 
     void loadTree();
+    // One pass that collects the entries matching names (and their companions).
+    void indexPass(const std::vector<std::string>& names);
     void enterNode(std::size_t nodeIndex);
     [[nodiscard]] bool readRecordAt(std::uint64_t position);
     [[nodiscard]] bool claimRecord(std::uint64_t position);
@@ -112,7 +114,7 @@ private:
     std::uint32_t exclusiveFloor_ = 0;  // walks above it may not share blocks; 0 = allowed
     bool sharingForbidden_ = false;
 
-    std::unique_ptr<EntryIndex> index_;     // built by the first named lookup
+    std::unique_ptr<EntryIndex> index_;     // the entries of the last lookup pass
     std::unique_ptr<OutputFile> output_;    // reused by every export
     std::FILE* console_ = stdout;
 };
