@@ -42,8 +42,11 @@ def run_timed(argv, cwd, stdout=subprocess.DEVNULL):
 
 
 def fresh(path):
+    """An empty folder, with the removal of the old one written out first, so
+    that no command is timed while the disk catches up with an earlier one."""
     shutil.rmtree(path, ignore_errors=True)
     os.makedirs(path)
+    os.sync()
     return path
 
 
@@ -118,6 +121,7 @@ def archive(work, lib, lorvex, tag):
 
 
 def main():
+    sys.stdout.reconfigure(line_buffering=True)
     sh("cmake", "--preset", "bench", cwd=ROOT, stdout=subprocess.DEVNULL)
     sh("cmake", "--build", "--preset", "bench", cwd=ROOT, stdout=subprocess.DEVNULL)
     lorvex = os.path.join(ROOT, "build/bench/lorvex")

@@ -5,7 +5,7 @@
 namespace lorvex {
 
 namespace {
-const std::vector<EntryIndex::Match> kNoMatches;
+const std::vector<EntryIndex::Sighting> kNone;
 }
 
 void EntryIndex::fold(const char* name, std::string& into) {
@@ -16,34 +16,45 @@ void EntryIndex::fold(const char* name, std::string& into) {
 EntryIndex::EntryIndex(const std::vector<std::string>& requests) {
     for (const std::string& request : requests) {
         fold(request.c_str(), scratch_);
-        matches_.try_emplace(scratch_);
+        slots_.try_emplace(scratch_);
         if (isPairedRequest(request)) {
             fold(companionNameFor(request).c_str(), scratch_);
-            matches_.try_emplace(scratch_);
+            slots_.try_emplace(scratch_);
         }
     }
 }
 
 void EntryIndex::offer(std::uint32_t position, const CurrentEntry& entry) {
     fold(entry.displayName, scratch_);
-    const auto found = matches_.find(scratch_);
-    if (found != matches_.end()) found->second.push_back(Match{position, entry});
+    const auto found = slots_.find(scratch_);
+    if (found == slots_.end()) return;
+    Slot& slot = found->second;
+    if (!slot.seen) {
+        slot.seen = true;
+        slot.first = entry;
+    }
+    slot.sightings.push_back(Sighting{position, entry.firstBlock, entry.dataSize, entry.modificationTime});
+}
+
+const EntryIndex::Slot* EntryIndex::slot(const std::string& displayName) const {
+    std::string key;
+    fold(displayName.c_str(), key);
+    const auto found = slots_.find(key);
+    return found == slots_.end() ? nullptr : &found->second;
 }
 
 bool EntryIndex::covers(const std::string& request) const {
-    std::string key;
-    fold(request.c_str(), key);
-    if (matches_.count(key) == 0) return false;
-    if (!isPairedRequest(request)) return true;
-    fold(companionNameFor(request).c_str(), key);
-    return matches_.count(key) != 0;
+    return slot(request) != nullptr && (!isPairedRequest(request) || slot(companionNameFor(request)) != nullptr);
 }
 
-const std::vector<EntryIndex::Match>& EntryIndex::matches(const std::string& displayName) const {
-    std::string key;
-    fold(displayName.c_str(), key);
-    const auto found = matches_.find(key);
-    return found == matches_.end() ? kNoMatches : found->second;
+const CurrentEntry* EntryIndex::first(const std::string& displayName) const {
+    const Slot* found = slot(displayName);
+    return found != nullptr && found->seen ? &found->first : nullptr;
+}
+
+const std::vector<EntryIndex::Sighting>& EntryIndex::sightings(const std::string& displayName) const {
+    const Slot* found = slot(displayName);
+    return found == nullptr ? kNone : found->sightings;
 }
 
 }  // namespace lorvex

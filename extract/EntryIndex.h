@@ -16,9 +16,12 @@ namespace lorvex {
 // a hash probe per entry, and give the entries a pass per name would find.
 class EntryIndex {
 public:
-    struct Match {
+    // Where an entry of a looked-for name was met, and what a companion needs of it.
+    struct Sighting {
         std::uint32_t position;
-        CurrentEntry entry;
+        std::uint32_t firstBlock;
+        std::uint32_t dataSize;
+        std::uint32_t modificationTime;
     };
 
     explicit EntryIndex(const std::vector<std::string>& requests);
@@ -27,13 +30,21 @@ public:
     void offer(std::uint32_t position, const CurrentEntry& entry);
     // Whether the pass looked for this name (and its companion, if paired).
     bool covers(const std::string& request) const;
-    // Matches of a display name in iteration order; empty when there are none.
-    const std::vector<Match>& matches(const std::string& displayName) const;
+    // The first entry of a display name, or null when there was none.
+    const CurrentEntry* first(const std::string& displayName) const;
+    // Every entry of a display name, in iteration order.
+    const std::vector<Sighting>& sightings(const std::string& displayName) const;
 
 private:
+    struct Slot {
+        bool seen = false;
+        CurrentEntry first;  // kept whole only once per name, so memory follows the matches
+        std::vector<Sighting> sightings;
+    };
     static void fold(const char* name, std::string& into);
+    const Slot* slot(const std::string& displayName) const;
 
-    std::unordered_map<std::string, std::vector<Match>> matches_;
+    std::unordered_map<std::string, Slot> slots_;
     std::string scratch_;
 };
 

@@ -43,19 +43,19 @@ bool LibraryReader::extractAll() {
 // The entries come from one pass for all requested names (indexPass).
 bool LibraryReader::find(const std::string& name) {
     if (!index_ || !index_->covers(name)) indexPass({name});
-    const std::vector<EntryIndex::Match>& sources = index_->matches(name);
-    if (sources.empty()) return false;
-    const std::uint32_t source = sources.front().position;
-    CurrentEntry found = sources.front().entry;
+    const CurrentEntry* source = index_->first(name);
+    if (source == nullptr) return false;
+    const std::uint32_t sourcePosition = index_->sightings(name).front().position;
+    CurrentEntry found = *source;
     found.companionFirstBlock = 0;
     found.companionSize = 0;
     found.companionTime = 0;
     if (isPairedRequest(name)) {
-        for (const EntryIndex::Match& match : index_->matches(companionNameFor(name))) {
-            if (match.position < source && match.entry.firstBlock == 0) continue;
-            found.companionFirstBlock = match.entry.firstBlock;
-            found.companionSize = match.entry.dataSize;
-            found.companionTime = match.entry.modificationTime;
+        for (const EntryIndex::Sighting& companion : index_->sightings(companionNameFor(name))) {
+            if (companion.position < sourcePosition && companion.firstBlock == 0) continue;
+            found.companionFirstBlock = companion.firstBlock;
+            found.companionSize = companion.dataSize;
+            found.companionTime = companion.modificationTime;
             break;
         }
     }

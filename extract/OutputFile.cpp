@@ -41,18 +41,23 @@ bool OutputFile::create(const char* name, const FileIdentity& library, bool wide
     used_ = 0;
     wideText_ = wideText;
 #ifdef _WIN32
-    (void)library;
-    descriptor_ = _open(name, _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY, _S_IREAD | _S_IWRITE);
-    return descriptor_ >= 0;
-#else
     // Opened without truncation first: only once it is known not to be the
-    // library itself may the file be emptied. Non-blocking, so a named pipe
-    // without a reader fails instead of hanging.
+    // library itself may the file be emptied.
+    descriptor_ = _open(name, _O_WRONLY | _O_CREAT | _O_BINARY, _S_IREAD | _S_IWRITE);
+    if (descriptor_ < 0) return false;
+    if (sameFile(identityOf(descriptor_), library) || _chsize_s(descriptor_, 0) != 0) {
+        LORVEX_CLOSE(descriptor_);
+        descriptor_ = -1;
+        return false;
+    }
+    return true;
+#else
+    // As above; non-blocking besides, so a named pipe without a reader fails
+    // instead of hanging.
     descriptor_ = ::open(name, O_WRONLY | O_CREAT | O_NOCTTY | O_NONBLOCK, 0666);
     if (descriptor_ < 0) return false;
     struct stat status {};
-    const bool usable = fstat(descriptor_, &status) == 0 &&
-                        !sameFile(identityOf(status), library) &&
+    const bool usable = fstat(descriptor_, &status) == 0 && !sameFile(identityOf(descriptor_), library) &&
                         (!S_ISREG(status.st_mode) || status.st_size == 0 || ftruncate(descriptor_, 0) == 0);
     if (!usable) {
         LORVEX_CLOSE(descriptor_);

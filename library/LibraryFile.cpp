@@ -7,6 +7,7 @@
 
 #ifdef _WIN32
 #include <io.h>
+#include <windows.h>
 #define LORVEX_FSEEK _fseeki64
 #define LORVEX_FILENO _fileno
 #else
@@ -21,15 +22,24 @@ constexpr std::size_t kWindowSize = 64 * 1024;
 constexpr std::size_t kWindowCount = 4;
 }
 
-FileIdentity identityOf(const struct stat& status) {
+FileIdentity identityOf(int descriptor) {
     FileIdentity identity;
-#ifndef _WIN32  // st_ino carries no identity on Windows
+#ifdef _WIN32
+    // Windows has no inode numbers in stat; the handle knows volume and file index.
+    const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(descriptor));
+    BY_HANDLE_FILE_INFORMATION information{};
+    if (handle == INVALID_HANDLE_VALUE || GetFileInformationByHandle(handle, &information) == 0) {
+        return identity;
+    }
+    identity.device = information.dwVolumeSerialNumber;
+    identity.inode = static_cast<std::uint64_t>(information.nFileIndexHigh) << 32 | information.nFileIndexLow;
+#else
+    struct stat status {};
+    if (fstat(descriptor, &status) != 0) return identity;
     identity.device = static_cast<std::uint64_t>(status.st_dev);
     identity.inode = static_cast<std::uint64_t>(status.st_ino);
-    identity.known = true;
-#else
-    (void)status;
 #endif
+    identity.known = true;
     return identity;
 }
 
@@ -54,8 +64,7 @@ bool LibraryFile::open(const char* path, bool update) {
         return false;
     }
     size_ = static_cast<std::uint64_t>(end);
-    struct stat status {};
-    if (fstat(LORVEX_FILENO(stream_), &status) == 0) identity_ = identityOf(status);
+    identity_ = identityOf(LORVEX_FILENO(stream_));
     windows_.resize(kWindowCount);
     for (Window& window : windows_) window.bytes.resize(kWindowSize);
     return true;

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <sys/stat.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -55,7 +53,7 @@ private:
     std::uint64_t uses_ = 0;
 };
 
-// Identity of an open file; known is false where the platform cannot tell it.
-FileIdentity identityOf(const struct stat& status);
+// Identity of an open file; known is false when it cannot be told.
+FileIdentity identityOf(int descriptor);
 
 }  // namespace lorvex
