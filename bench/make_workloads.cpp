@@ -9,7 +9,7 @@
 #include <random>
 #include <string>
 
-#include "tests/support/SampleLibrary.h"
+#include "examples/SampleLibrary.h"
 
 using namespace lorvex::testing;
 

@@ -1,7 +1,7 @@
 // Writes the sample library: make_sample <path>.
 #include <cstdio>
 
-#include "tests/support/SampleLibrary.h"
+#include "examples/SampleLibrary.h"
 
 int main(int argc, char** argv) {
     if (argc != 2) {

@@ -18,20 +18,34 @@ constexpr std::uint64_t kBlockGranule = DataBlock::kSize;
 
 template <typename Visit>
 LibraryReader::ChainEnd LibraryReader::walkChain(std::uint32_t firstBlock, Visit visit) {
-    if (blockStamps_.empty()) blockStamps_.assign(file_.size() / kBlockGranule + 1, 0);
-    const std::uint32_t walk = ++walkId_;
-    for (std::uint32_t cursor = firstBlock; cursor != 0; cursor = dataBlock_.nextOffset()) {
-        if (!file_.readAt(cursor, dataBlock_.bytes.data(), dataBlock_.bytes.size())) {
-            return ChainEnd::Damaged;
-        }
-        std::uint32_t& stamp = blockStamps_[cursor / kBlockGranule];
-        if (stamp == walk || (sharingForbidden_ && stamp > exclusiveFloor_)) return ChainEnd::Damaged;
-        stamp = walk;
-        const std::uint16_t used = dataBlock_.usedCount();
-        if (used > DataBlock::kCapacity) return ChainEnd::Damaged;
-        if (!visit(dataBlock_.data(), std::size_t{used})) return ChainEnd::Stopped;
+    if (!blocksSized_) {
+        exportedBlocks_.reset(file_.size() / kBlockGranule + 1);
+        blocksSized_ = true;
     }
-    return ChainEnd::Complete;
+    ChainEnd end = ChainEnd::Complete;
+    walkBlocks_.clear();
+    for (std::uint32_t cursor = firstBlock; cursor != 0; cursor = dataBlock_.nextOffset()) {
+        dataBlock_.bytes = file_.view(cursor, DataBlock::kSize);
+        if (dataBlock_.bytes == nullptr || exportedBlocks_.testAndSet(cursor / kBlockGranule)) {
+            end = ChainEnd::Damaged;
+            break;
+        }
+        walkBlocks_.push_back(cursor / kBlockGranule);
+        const std::uint16_t used = dataBlock_.usedCount();
+        if (used > DataBlock::kCapacity) {
+            end = ChainEnd::Damaged;
+            break;
+        }
+        if (!visit(dataBlock_.data(), std::size_t{used})) {
+            end = ChainEnd::Stopped;
+            break;
+        }
+    }
+    // Outside an extraction of all entries, later walks may read these blocks again.
+    if (!sharingForbidden_) {
+        for (const std::uint64_t granule : walkBlocks_) exportedBlocks_.clear(granule);
+    }
+    return end;
 }
 
 bool LibraryReader::exportEntry(const char* displayName) {

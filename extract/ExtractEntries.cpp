@@ -29,10 +29,11 @@ void LibraryReader::indexPass(const std::vector<std::string>& names) {
 bool LibraryReader::extractAll() {
     if (!rewind()) return false;
     sharingForbidden_ = true;
-    exclusiveFloor_ = walkId_;
+    blocksSized_ = false;  // the pass starts with no marks
     bool exported = true;
     while (exported && next()) exported = exportEntry(current_.displayName);
     sharingForbidden_ = false;
+    blocksSized_ = false;  // the next walk starts with no marks
     return exported;
 }
 

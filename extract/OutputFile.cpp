@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -21,7 +22,7 @@
 namespace lorvex {
 
 namespace {
-constexpr std::size_t kBufferSize = 256 * 1024;
+constexpr std::size_t kBufferSize = 64 * 1024;
 
 bool sameFile(const FileIdentity& a, const FileIdentity& b) {
     return a.known && b.known && a.device == b.device && a.inode == b.inode;
@@ -57,7 +58,7 @@ bool OutputFile::create(const char* name, const FileIdentity& library, bool wide
     descriptor_ = ::open(name, O_WRONLY | O_CREAT | O_NOCTTY | O_NONBLOCK, 0666);
     if (descriptor_ < 0) return false;
     struct stat status {};
-    const bool usable = fstat(descriptor_, &status) == 0 && !sameFile(identityOf(descriptor_), library) &&
+    const bool usable = fstat(descriptor_, &status) == 0 && !sameFile(identityOf(status), library) &&
                         (!S_ISREG(status.st_mode) || status.st_size == 0 || ftruncate(descriptor_, 0) == 0);
     if (!usable) {
         LORVEX_CLOSE(descriptor_);
@@ -74,8 +75,7 @@ bool OutputFile::create(const char* name, const FileIdentity& library, bool wide
 
 void OutputFile::writeThrough(const unsigned char* bytes, std::size_t count) {
     while (count > 0 && !failed_) {
-        const auto written = LORVEX_WRITE(descriptor_, bytes, static_cast<unsigned>(
-                                              count > (1U << 30) ? (1U << 30) : count));
+        const auto written = LORVEX_WRITE(descriptor_, bytes, static_cast<unsigned>(std::min<std::size_t>(count, 1U << 30)));
         if (written < 0 && errno == EINTR) continue;
         if (written <= 0) {
             failed_ = true;

@@ -2,7 +2,7 @@
 #include <cstdio>
 #include <string>
 
-#include "tests/support/SampleLibrary.h"
+#include "examples/SampleLibrary.h"
 
 using namespace lorvex::testing;
 

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 #ifdef _WIN32
@@ -11,6 +12,7 @@
 #define LORVEX_FSEEK _fseeki64
 #define LORVEX_FILENO _fileno
 #else
+#include <unistd.h>
 #define LORVEX_FSEEK fseeko
 #define LORVEX_FILENO fileno
 #endif
@@ -18,7 +20,7 @@
 namespace lorvex {
 
 namespace {
-constexpr std::size_t kWindowSize = 64 * 1024;
+constexpr std::size_t kWindowSize = 256 * 1024;
 constexpr std::size_t kWindowCount = 4;
 }
 
@@ -33,15 +35,23 @@ FileIdentity identityOf(int descriptor) {
     }
     identity.device = information.dwVolumeSerialNumber;
     identity.inode = static_cast<std::uint64_t>(information.nFileIndexHigh) << 32 | information.nFileIndexLow;
+    identity.known = true;
 #else
     struct stat status {};
-    if (fstat(descriptor, &status) != 0) return identity;
+    if (fstat(descriptor, &status) == 0) identity = identityOf(status);
+#endif
+    return identity;
+}
+
+#ifndef _WIN32
+FileIdentity identityOf(const struct ::stat& status) {
+    FileIdentity identity;
     identity.device = static_cast<std::uint64_t>(status.st_dev);
     identity.inode = static_cast<std::uint64_t>(status.st_ino);
-#endif
     identity.known = true;
     return identity;
 }
+#endif
 
 LibraryFile::~LibraryFile() { close(); }
 
@@ -85,22 +95,40 @@ bool LibraryFile::seekTo(std::uint64_t offset) {
 bool LibraryFile::fill(Window& window, std::uint64_t offset) {
     window.length = 0;
     window.start = offset;
-    if (!seekTo(offset)) return false;
     const auto wanted = static_cast<std::size_t>(std::min<std::uint64_t>(kWindowSize, size_ - offset));
+#ifdef _WIN32
+    if (!seekTo(offset)) return false;
     window.length = std::fread(window.bytes.data(), 1, wanted, stream_);
+#else
+    // One system call per window: pread needs no seek before it.
+    while (window.length < wanted) {
+        const ssize_t got = pread(LORVEX_FILENO(stream_), window.bytes.data() + window.length,
+                                  wanted - window.length, static_cast<off_t>(offset + window.length));
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) break;
+        window.length += static_cast<std::size_t>(got);
+    }
+#endif
     return window.length == wanted;
 }
 
 bool LibraryFile::readAt(std::uint64_t offset, void* destination, std::size_t n) {
-    if (stream_ == nullptr) return false;
-    if (offset > size_ || n > size_ - offset) return false;
     if (n > kWindowSize) {
+        if (stream_ == nullptr || offset > size_ || n > size_ - offset) return false;
         return seekTo(offset) && std::fread(destination, 1, n, stream_) == n;
     }
+    const unsigned char* bytes = view(offset, n);
+    if (bytes == nullptr) return false;
+    std::memcpy(destination, bytes, n);
+    return true;
+}
+
+const unsigned char* LibraryFile::view(std::uint64_t offset, std::size_t n) {
+    if (stream_ == nullptr || n > kWindowSize) return nullptr;
+    if (offset > size_ || n > size_ - offset) return nullptr;
     Window* chosen = nullptr;
     for (Window& window : windows_) {
-        if (offset >= window.start && offset - window.start <= window.length &&
-            n <= window.length - (offset - window.start)) {
+        if (covers(window, offset, n)) {
             chosen = &window;
             break;
         }
@@ -111,11 +139,10 @@ bool LibraryFile::readAt(std::uint64_t offset, void* destination, std::size_t n)
         for (Window& window : windows_) {
             if (window.lastUse < chosen->lastUse) chosen = &window;
         }
-        if (!fill(*chosen, offset)) return false;
+        if (!fill(*chosen, offset)) return nullptr;
     }
     chosen->lastUse = ++uses_;
-    std::memcpy(destination, chosen->bytes.data() + (offset - chosen->start), n);
-    return true;
+    return chosen->bytes.data() + (offset - chosen->start);
 }
 
 }  // namespace lorvex

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <vector>
 
+struct stat;
+
 namespace lorvex {
 
 // Identity of a file on disk, used to refuse writing over the library being read.
@@ -32,6 +34,9 @@ public:
 
     // True only when all n bytes at offset were read; offset + n may not pass the end.
     [[nodiscard]] bool readAt(std::uint64_t offset, void* destination, std::size_t n);
+    // The n bytes at offset (n at most 64 KiB) in place, valid until the next
+    // read; null when they cannot all be read.
+    [[nodiscard]] const unsigned char* view(std::uint64_t offset, std::size_t n);
 
     std::uint64_t size() const { return size_; }
     const FileIdentity& identity() const { return identity_; }
@@ -44,6 +49,10 @@ private:
         std::uint64_t lastUse = 0;
     };
     [[nodiscard]] bool fill(Window& window, std::uint64_t offset);
+    static bool covers(const Window& window, std::uint64_t offset, std::size_t n) {
+        return offset >= window.start && offset - window.start <= window.length &&
+               n <= window.length - (offset - window.start);
+    }
     [[nodiscard]] bool seekTo(std::uint64_t offset);
 
     std::FILE* stream_ = nullptr;
@@ -55,5 +64,8 @@ private:
 
 // Identity of an open file; known is false when it cannot be told.
 FileIdentity identityOf(int descriptor);
+#ifndef _WIN32
+FileIdentity identityOf(const struct ::stat& status);
+#endif
 
 }  // namespace lorvex

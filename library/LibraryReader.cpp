@@ -55,9 +55,9 @@ void LibraryReader::close() {
     nodes_.shrink_to_fit();
     currentNode_ = 0;
     recordPosition_ = 0;
-    claimedRecords_.clear();
-    blockStamps_.clear();
-    walkId_ = 0;
+    claimedRecords_.reset(0);
+    exportedBlocks_.reset(0);
+    blocksSized_ = false;
     index_.reset();
     headerOffset_ = 0;
     wide_ = false;
@@ -66,7 +66,7 @@ void LibraryReader::close() {
 
 bool LibraryReader::rewind() {
     if (nodes_.empty()) return false;
-    claimedRecords_.assign(file_.size() / kRecordGranule / 8 + 1, 0);
+    claimedRecords_.reset(file_.size() / kRecordGranule + 1);
     currentNode_ = 0;
     nodes_[0].cursor = 0xFFFF;
     recordPosition_ = nodes_[0].firstEntryPosition;
@@ -78,12 +78,7 @@ bool LibraryReader::readRecordAt(std::uint64_t position) {
 }
 
 bool LibraryReader::claimRecord(std::uint64_t position) {
-    const std::uint64_t granule = position / kRecordGranule;
-    unsigned char& bits = claimedRecords_[granule / 8];
-    const auto bit = static_cast<unsigned char>(1U << (granule % 8));
-    if ((bits & bit) != 0) return false;
-    bits = static_cast<unsigned char>(bits | bit);
-    return true;
+    return !claimedRecords_.testAndSet(position / kRecordGranule);
 }
 
 void LibraryReader::enterNode(std::size_t nodeIndex) {

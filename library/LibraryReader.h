@@ -10,6 +10,7 @@
 #include "library/CurrentEntry.h"
 #include "library/LibraryFile.h"
 #include "library/Records.h"
+#include "library/SparseBitset.h"
 
 namespace lorvex {
 
@@ -106,12 +107,14 @@ private:
     std::vector<LibraryNode> nodes_;  // the tree, flattened in visiting order
     std::size_t currentNode_ = 0;
     std::uint64_t recordPosition_ = 0;
-    std::vector<unsigned char> claimedRecords_;  // record starts delivered in this pass
+    SparseBitset claimedRecords_;  // record starts delivered in this pass
     std::vector<unsigned char> nameBytes_;
 
-    std::vector<std::uint32_t> blockStamps_;  // per 512 bytes of file: the walk that read it
-    std::uint32_t walkId_ = 0;
-    std::uint32_t exclusiveFloor_ = 0;  // walks above it may not share blocks; 0 = allowed
+    // Blocks read by the current walk, and in an extraction of all entries by
+    // every walk of the pass; walkBlocks_ lists the current walk's marks.
+    SparseBitset exportedBlocks_;
+    std::vector<std::uint64_t> walkBlocks_;
+    bool blocksSized_ = false;
     bool sharingForbidden_ = false;
 
     std::unique_ptr<EntryIndex> index_;     // the entries of the last lookup pass

@@ -2,6 +2,7 @@
 #include <vector>
 
 #include "library/LibraryReader.h"
+#include "library/SparseBitset.h"
 
 namespace lorvex {
 
@@ -21,17 +22,15 @@ void LibraryReader::loadTree() {
     const std::uint64_t rootOffset =
         static_cast<std::uint64_t>(headerOffset_) + (wide_ ? 1536 : 1024);
     if (rootOffset > UINT32_MAX) return;
-    std::vector<unsigned char> visited(file_.size() / kNodeGranule / 8 + 1, 0);
+    SparseBitset visited;
+    visited.reset(file_.size() / kNodeGranule + 1);
     std::vector<std::uint32_t> pending{static_cast<std::uint32_t>(rootOffset)};
     while (!pending.empty()) {
         const std::uint32_t offset = pending.back();
         pending.pop_back();
         if (offset == 0 || offset > UINT32_MAX - 32) continue;
         if (!file_.readAt(offset, nodeHeader_.bytes.data(), nodeHeader_.bytes.size())) continue;
-        const std::uint64_t granule = offset / kNodeGranule;
-        const auto bit = static_cast<unsigned char>(1U << (granule % 8));
-        if ((visited[granule / 8] & bit) != 0) continue;
-        visited[granule / 8] = static_cast<unsigned char>(visited[granule / 8] | bit);
+        if (visited.testAndSet(offset / kNodeGranule)) continue;
 
         LibraryNode node;
         node.leftOffset = nodeHeader_.leftOffset();

@@ -81,16 +81,17 @@ struct EntryRecord {
     std::size_t size() const { return kNarrowSize + shift; }
 };
 
+// A data block is read in place: a view of its 512 bytes in the reader's
+// window, valid until the next read of the library.
 struct DataBlock {
     static constexpr std::size_t kSize = 512;
     static constexpr std::size_t kDataOffset = 10;
     static constexpr std::size_t kCapacity = 502;
-    std::array<unsigned char, kSize> bytes{};
+    const unsigned char* bytes = nullptr;
 
-    std::uint32_t nextOffset() const { return readLe32(bytes.data() + 4); }
-    std::uint16_t usedCount() const { return readLe16(bytes.data() + 8); }
-    const unsigned char* data() const { return bytes.data() + kDataOffset; }
+    std::uint32_t nextOffset() const { return readLe32(bytes + 4); }
+    std::uint16_t usedCount() const { return readLe16(bytes + 8); }
+    const unsigned char* data() const { return bytes + kDataOffset; }
 };
-static_assert(sizeof(DataBlock) == 512);
 
 }  // namespace lorvex

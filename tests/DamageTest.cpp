@@ -6,7 +6,7 @@
 #include <random>
 #include <set>
 
-#include "tests/support/SampleLibrary.h"
+#include "examples/SampleLibrary.h"
 #include "tests/support/TestFiles.h"
 
 namespace lorvex::testing {

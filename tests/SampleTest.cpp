@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "tests/support/SampleLibrary.h"
+#include "examples/SampleLibrary.h"
 #include "tests/support/TestFiles.h"
 
 namespace lorvex::testing {

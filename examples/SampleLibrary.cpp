@@ -1,4 +1,4 @@
-#include "tests/support/SampleLibrary.h"
+#include "examples/SampleLibrary.h"
 
 namespace lorvex::testing {
 
