@@ -13,6 +13,10 @@
 
 #include <dirent.h>
 
+#include <vector>
+
+#include "library/LibraryReader.h"
+
 namespace lorvex::fuzz {
 
 inline const char* scratchLibrary() {
@@ -30,6 +34,20 @@ inline void writeInput(const std::uint8_t* data, std::size_t size) {
     if (file == nullptr) std::abort();
     if (size > 0 && std::fwrite(data, 1, size, file) != size) std::abort();
     std::fclose(file);
+}
+
+// Writes the input as the library, opens it with output to /dev/null and
+// collects the display names of one pass; false when it does not open.
+inline bool openInput(const std::uint8_t* data, std::size_t size, LibraryReader& reader,
+                      std::vector<std::string>& names) {
+    writeInput(data, size);
+    static std::FILE* sink = std::fopen("/dev/null", "w");
+    reader.setConsole(sink);
+    if (!reader.open(scratchLibrary(), false)) return false;
+    if (reader.rewind()) {
+        while (reader.next()) names.emplace_back(reader.current().displayName);
+    }
+    return true;
 }
 
 // Removes the exports of the last run, so every run starts from the same directory.

@@ -11,6 +11,7 @@ sample=$(realpath "$(dirname "$0")/../../examples/sample.pbl")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 export WINEPREFIX="$work/prefix" WINEDEBUG=-all TZ=UTC
+wine=$(command -v wine64 || command -v wine || echo /usr/lib/wine/wine64)
 failures=0
 passes=0
 
@@ -21,7 +22,7 @@ check() {  # check <description> <condition...>
 wine_run() {  # wine_run <folder> <arguments...>: standard output to <folder>.out, exit code to <folder>.code
   local dir=$1; shift
   mkdir -p "$work/$dir"
-  (cd "$work/$dir" && wine64 "$exe" "$@" >"$work/$dir.out" 2>/dev/null; echo $? >"$work/$dir.code")
+  (cd "$work/$dir" && "$wine" "$exe" "$@" >"$work/$dir.out" 2>/dev/null; echo $? >"$work/$dir.code")
 }
 native_run() {
   local dir=$1; shift
@@ -33,7 +34,7 @@ crlf_of() { sed 's/$/\r/' "$work/$1.out"; }
 same_listing() { cmp -s <(crlf_of "$2") "$work/$1.out"; }
 same_tree() { diff -r "$work/$1" "$work/$2" >/dev/null; }
 
-wineboot -i >/dev/null 2>&1 || true
+"$wine" wineboot -i >/dev/null 2>&1 || true
 
 wine_run usage; native_run usage-native
 check "no arguments: exit 1" code_is usage 1
