@@ -2,6 +2,7 @@
 // a crash, a hang, a file outside the current directory or a runaway output.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <random>
 #include <set>
@@ -183,6 +184,9 @@ std::uint64_t writtenBytes(bool& onlyRegularFiles) {
 }
 
 TEST_F(Damage, RandomlyDamagedLibrariesStayWithinBounds) {
+    // Run one level down, so that anything written beside the current directory shows.
+    ASSERT_EQ(mkdir("work", 0755), 0);
+    ASSERT_EQ(chdir("work"), 0);
     const BuiltLibrary whole = buildLibrary(sampleLibrary());
     std::mt19937 random(20261206);
     constexpr int kRounds = 1500;
@@ -223,6 +227,8 @@ TEST_F(Damage, RandomlyDamagedLibrariesStayWithinBounds) {
         EXPECT_LE(writtenBytes(regular), 3 * library.bytes.size() * 21 / 10 + 4096) << round;
         EXPECT_TRUE(regular) << round;
     }
+    ASSERT_EQ(chdir(".."), 0);
+    EXPECT_EQ(filesIn("."), std::vector<std::string>{"work"});
 }
 
 TEST_F(Damage, GarbageAfterAValidHeaderIsHarmless) {
