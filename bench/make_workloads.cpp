@@ -4,8 +4,8 @@
 //   w3-names   1,000 display names of w1 in random order, some missing, one a line
 //   empty.pbl  a library without entries, the memory baseline
 //   w4.pbl     one source whose compiled companion holds 8 MB; w4-companion.bin its bytes
-#include <cstdio>
 #include <algorithm>
+#include <cstdio>
 #include <random>
 #include <string>
 
@@ -16,23 +16,24 @@ using namespace lorvex::testing;
 namespace {
 
 // A tree where node i has the left child 2i + 1 and the right neighbour 2i + 2.
-LibrarySpec spreadOverNodes(std::vector<EntrySpec> entries, std::size_t perNode) {
-    LibrarySpec spec;
+LibraryLayout spreadOverNodes(std::vector<EntryLayout> entries, std::size_t perNode) {
+    LibraryLayout layout;
     const std::size_t nodes = (entries.size() + perNode - 1) / perNode;
-    spec.nodes.resize(nodes);
+    layout.nodes.resize(nodes);
     for (std::size_t i = 0; i < nodes; ++i) {
-        if (2 * i + 1 < nodes) spec.nodes[i].left = static_cast<int>(2 * i + 1);
-        if (2 * i + 2 < nodes) spec.nodes[i].right = static_cast<int>(2 * i + 2);
+        if (2 * i + 1 < nodes) layout.nodes[i].left = static_cast<int>(2 * i + 1);
+        if (2 * i + 2 < nodes) layout.nodes[i].right = static_cast<int>(2 * i + 2);
         for (std::size_t e = i * perNode; e < std::min(entries.size(), (i + 1) * perNode); ++e) {
-            spec.nodes[i].entries.push_back(std::move(entries[e]));
+            layout.nodes[i].entries.push_back(std::move(entries[e]));
         }
     }
-    return spec;
+    return layout;
 }
 
 std::string sourceText(std::size_t size, std::uint32_t seed) {
     std::string text;
-    while (text.size() < size) text += "integer li_value" + std::to_string(seed++ % 1000) + " = 42\r\n";
+    while (text.size() < size)
+        text += "integer li_value" + std::to_string(seed++ % 1000) + " = 42\r\n";
     text.resize(size);
     return text;
 }
@@ -45,16 +46,17 @@ const char* number(const char* format, std::size_t i) {
 
 std::vector<std::string> w1DisplayNames;
 
-LibrarySpec w1() {
+LibraryLayout w1() {
     std::mt19937 random(1);
-    std::vector<EntrySpec> entries;
+    std::vector<EntryLayout> entries;
     for (std::size_t i = 0; i < 100000; ++i) {
         const std::size_t size = 200 + random() % 500;
         const auto time = static_cast<std::uint32_t>(1087556400 + i);
         switch (i % 5) {
             case 0:
             case 1:
-                entries.push_back(entry(number("n_obj%06zu.srw", i), sourceText(size, static_cast<std::uint32_t>(i)), time));
+                entries.push_back(entry(number("n_obj%06zu.srw", i),
+                                        sourceText(size, static_cast<std::uint32_t>(i)), time));
                 w1DisplayNames.push_back(entries.back().name);
                 break;
             case 4:
@@ -72,12 +74,13 @@ LibrarySpec w1() {
     return spreadOverNodes(std::move(entries), 80);
 }
 
-LibrarySpec w2() {
-    std::vector<EntrySpec> entries;
+LibraryLayout w2() {
+    std::vector<EntryLayout> entries;
     for (std::size_t i = 0; i < 2000; ++i) {
         const std::size_t size = 90000 + (i * 7919) % 20000;
         if (i % 4 == 0) {
-            entries.push_back(entry(number("big%04zu.srw", i), sourceText(size, static_cast<std::uint32_t>(i))));
+            entries.push_back(
+                entry(number("big%04zu.srw", i), sourceText(size, static_cast<std::uint32_t>(i))));
         } else {
             entries.push_back(entry(number("big%04zu.win", i), ""));
             entries.back().data = filler(size, static_cast<std::uint32_t>(i));
@@ -90,7 +93,8 @@ bool writeNames(const std::string& path) {
     std::mt19937 random(3);
     std::vector<std::string> names;
     for (int i = 0; i < 950; ++i) names.push_back(w1DisplayNames[random() % w1DisplayNames.size()]);
-    for (int i = 0; i < 50; ++i) names.push_back(std::string(number("missing%04zu.srw", static_cast<std::size_t>(i))));
+    for (int i = 0; i < 50; ++i)
+        names.push_back(std::string(number("missing%04zu.srw", static_cast<std::size_t>(i))));
     std::shuffle(names.begin(), names.end(), random);
     std::FILE* file = std::fopen(path.c_str(), "w");
     if (file == nullptr) return false;
@@ -108,16 +112,19 @@ int main(int argc, char** argv) {
     const std::string dir = std::string(argv[1]) + "/";
     if (!buildLibrary(w1()).writeTo(dir + "w1.pbl") || !writeNames(dir + "w3-names")) return 1;
     if (!buildLibrary(w2()).writeTo(dir + "w2.pbl")) return 1;
-    LibrarySpec empty;
+    LibraryLayout empty;
     empty.nodes.resize(1);
     if (!buildLibrary(empty).writeTo(dir + "empty.pbl")) return 1;
 
-    LibrarySpec w4;
+    LibraryLayout w4;
     w4.nodes.resize(1);
-    EntrySpec companion = entry("w_big.bin", "");
+    EntryLayout companion = entry("w_big.bin", "");
     companion.data = filler(8 * 1024 * 1024, 4);
     w4.nodes[0].entries = {entry("w_big.srw", sourceText(3000, 4)), companion};
     BuiltLibrary companionBytes;
     companionBytes.bytes = companion.data;
-    return buildLibrary(w4).writeTo(dir + "w4.pbl") && companionBytes.writeTo(dir + "w4-companion.bin") ? 0 : 1;
+    return buildLibrary(w4).writeTo(dir + "w4.pbl") &&
+                   companionBytes.writeTo(dir + "w4-companion.bin")
+               ? 0
+               : 1;
 }

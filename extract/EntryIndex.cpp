@@ -33,7 +33,8 @@ void EntryIndex::offer(std::uint32_t position, const CurrentEntry& entry) {
         slot.seen = true;
         slot.first = entry;
     }
-    slot.sightings.push_back(Sighting{position, entry.firstBlock, entry.dataSize, entry.modificationTime});
+    slot.sightings.push_back(
+        Sighting{position, entry.firstBlock, entry.dataSize, entry.modificationTime});
 }
 
 const EntryIndex::Slot* EntryIndex::slot(const std::string& displayName) const {
@@ -44,7 +45,8 @@ const EntryIndex::Slot* EntryIndex::slot(const std::string& displayName) const {
 }
 
 bool EntryIndex::covers(const std::string& request) const {
-    return slot(request) != nullptr && (!isPairedRequest(request) || slot(companionNameFor(request)) != nullptr);
+    return slot(request) != nullptr &&
+           (!isPairedRequest(request) || slot(companionNameFor(request)) != nullptr);
 }
 
 const CurrentEntry* EntryIndex::first(const std::string& displayName) const {
@@ -52,7 +54,8 @@ const CurrentEntry* EntryIndex::first(const std::string& displayName) const {
     return found != nullptr && found->seen ? &found->first : nullptr;
 }
 
-const std::vector<EntryIndex::Sighting>& EntryIndex::sightings(const std::string& displayName) const {
+const std::vector<EntryIndex::Sighting>& EntryIndex::sightings(
+    const std::string& displayName) const {
     const Slot* found = slot(displayName);
     return found == nullptr ? kNone : found->sightings;
 }

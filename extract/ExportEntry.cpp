@@ -80,25 +80,25 @@ bool LibraryReader::writeContent(OutputFile& file) {
     // Single-byte sources exported with their binary data show a zero last
     // byte of a block as a space.
     const bool zeroToSpace = source && !wide_ && current_.companionFirstBlock != 0;
-    const ChainEnd end = walkChain(current_.firstBlock, [&](const unsigned char* data,
-                                                            std::size_t used) {
-        std::size_t skip = 0;
-        if (comment != 0) {
-            skip = std::min(comment, used);
-            if (source) {
-                file.write(data, skip);
-                file.writeText("\r\n");
+    const ChainEnd end =
+        walkChain(current_.firstBlock, [&](const unsigned char* data, std::size_t used) {
+            std::size_t skip = 0;
+            if (comment != 0) {
+                skip = std::min(comment, used);
+                if (source) {
+                    file.write(data, skip);
+                    file.writeText("\r\n");
+                }
+                comment = 0;
             }
-            comment = 0;
-        }
-        if (zeroToSpace && used > skip && data[used - 1] == 0) {
-            file.write(data + skip, used - 1 - skip);
-            file.write(" ", 1);
-        } else {
-            file.write(data + skip, used - skip);
-        }
-        return !file.failed();
-    });
+            if (zeroToSpace && used > skip && data[used - 1] == 0) {
+                file.write(data + skip, used - 1 - skip);
+                file.write(" ", 1);
+            } else {
+                file.write(data + skip, used - skip);
+            }
+            return !file.failed();
+        });
     return end == ChainEnd::Complete;
 }
 
@@ -128,8 +128,8 @@ bool LibraryReader::writeBinarySection(OutputFile& file, std::uint32_t companion
     const bool complete = readChain(buffer, companionBlock, companionSize);
 
     const std::size_t nameLength = std::strlen(displayName);
-    const char tag = nameLength >= 3 && std::strcmp(displayName + nameLength - 3, "sru") == 0 ? '4'
-                                                                                              : '7';
+    const char tag =
+        nameLength >= 3 && std::strcmp(displayName + nameLength - 3, "sru") == 0 ? '4' : '7';
     const std::string binName =
         std::string(displayName, nameLength >= 3 ? nameLength - 3 : 0) + "bin";
     char values[64];

@@ -58,8 +58,9 @@ bool OutputFile::create(const char* name, const FileIdentity& library, bool wide
     descriptor_ = ::open(name, O_WRONLY | O_CREAT | O_NOCTTY | O_NONBLOCK, 0666);
     if (descriptor_ < 0) return false;
     struct stat status {};
-    const bool usable = fstat(descriptor_, &status) == 0 && !sameFile(identityOf(status), library) &&
-                        (!S_ISREG(status.st_mode) || status.st_size == 0 || ftruncate(descriptor_, 0) == 0);
+    const bool usable =
+        fstat(descriptor_, &status) == 0 && !sameFile(identityOf(status), library) &&
+        (!S_ISREG(status.st_mode) || status.st_size == 0 || ftruncate(descriptor_, 0) == 0);
     if (!usable) {
         LORVEX_CLOSE(descriptor_);
         descriptor_ = -1;
@@ -75,7 +76,8 @@ bool OutputFile::create(const char* name, const FileIdentity& library, bool wide
 
 void OutputFile::writeThrough(const unsigned char* bytes, std::size_t count) {
     while (count > 0 && !failed_) {
-        const auto written = LORVEX_WRITE(descriptor_, bytes, static_cast<unsigned>(std::min<std::size_t>(count, 1U << 30)));
+        const auto written = LORVEX_WRITE(
+            descriptor_, bytes, static_cast<unsigned>(std::min<std::size_t>(count, 1U << 30)));
         if (written < 0 && errno == EINTR) continue;
         if (written <= 0) {
             failed_ = true;
@@ -114,7 +116,9 @@ void OutputFile::writeText(const char* utf8, std::size_t length) {
     write(wide.data(), wide.size());
 }
 
-void OutputFile::writeText(const char* utf8) { writeText(utf8, std::strlen(utf8)); }
+void OutputFile::writeText(const char* utf8) {
+    writeText(utf8, std::strlen(utf8));
+}
 
 bool OutputFile::close() {
     if (descriptor_ < 0) return false;

@@ -8,7 +8,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     reader.listEntries();
     names.emplace_back("W_MAIN.SRW");
     for (const std::string& name : names) {
-        if (reader.find(name) && name.size() > 4) (void)reader.find(name.substr(0, name.size() - 1) + "w");
+        if (reader.find(name) && name.size() > 4)
+            (void)reader.find(name.substr(0, name.size() - 1) + "w");
     }
     return 0;
 }

@@ -9,7 +9,9 @@ constexpr char kPcodePrefix[] = "PCODE\\";
 constexpr char kResourcePrefix[] = "RESOURCES\\";
 }  // namespace
 
-char foldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char foldAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 bool equalsIgnoringCase(const char* a, const char* b) {
     for (; *a != '\0' && *b != '\0'; ++a, ++b) {
@@ -32,9 +34,14 @@ EntryKind classifyName(const char* name, std::size_t length) {
 void formDisplayName(CurrentEntry& entry, const char* name, std::size_t length, bool utf8) {
     const char* prefix = "";
     switch (entry.kind) {
-        case EntryKind::Source: break;
-        case EntryKind::Pcode: prefix = kPcodePrefix; break;
-        case EntryKind::Resource: prefix = kResourcePrefix; break;
+        case EntryKind::Source:
+            break;
+        case EntryKind::Pcode:
+            prefix = kPcodePrefix;
+            break;
+        case EntryKind::Resource:
+            prefix = kResourcePrefix;
+            break;
     }
     const std::size_t prefixLength = std::strlen(prefix);
     std::size_t kept = length;

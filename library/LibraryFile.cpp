@@ -22,7 +22,7 @@ namespace lorvex {
 namespace {
 constexpr std::size_t kWindowSize = 256 * 1024;
 constexpr std::size_t kWindowCount = 4;
-}
+}  // namespace
 
 FileIdentity identityOf(int descriptor) {
     FileIdentity identity;
@@ -34,7 +34,8 @@ FileIdentity identityOf(int descriptor) {
         return identity;
     }
     identity.device = information.dwVolumeSerialNumber;
-    identity.inode = static_cast<std::uint64_t>(information.nFileIndexHigh) << 32 | information.nFileIndexLow;
+    identity.inode =
+        static_cast<std::uint64_t>(information.nFileIndexHigh) << 32 | information.nFileIndexLow;
     identity.known = true;
 #else
     struct stat status {};
@@ -53,7 +54,9 @@ FileIdentity identityOf(const struct ::stat& status) {
 }
 #endif
 
-LibraryFile::~LibraryFile() { close(); }
+LibraryFile::~LibraryFile() {
+    close();
+}
 
 bool LibraryFile::open(const char* path, bool update) {
     close();
@@ -95,15 +98,17 @@ bool LibraryFile::seekTo(std::uint64_t offset) {
 bool LibraryFile::fill(Window& window, std::uint64_t offset) {
     window.length = 0;
     window.start = offset;
-    const auto wanted = static_cast<std::size_t>(std::min<std::uint64_t>(kWindowSize, size_ - offset));
+    const auto wanted =
+        static_cast<std::size_t>(std::min<std::uint64_t>(kWindowSize, size_ - offset));
 #ifdef _WIN32
     if (!seekTo(offset)) return false;
     window.length = std::fread(window.bytes.data(), 1, wanted, stream_);
 #else
     // One system call per window: pread needs no seek before it.
     while (window.length < wanted) {
-        const ssize_t got = pread(LORVEX_FILENO(stream_), window.bytes.data() + window.length,
-                                  wanted - window.length, static_cast<off_t>(offset + window.length));
+        const ssize_t got =
+            pread(LORVEX_FILENO(stream_), window.bytes.data() + window.length,
+                  wanted - window.length, static_cast<off_t>(offset + window.length));
         if (got < 0 && errno == EINTR) continue;
         if (got <= 0) break;
         window.length += static_cast<std::size_t>(got);

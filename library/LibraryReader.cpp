@@ -17,9 +17,13 @@ constexpr std::uint64_t kRecordGranule = 16;
 
 LibraryReader::LibraryReader() = default;
 
-LibraryReader::~LibraryReader() { close(); }
+LibraryReader::~LibraryReader() {
+    close();
+}
 
-std::size_t LibraryReader::baseNameOffset(const char* name) { return lorvex::baseNameOffset(name); }
+std::size_t LibraryReader::baseNameOffset(const char* name) {
+    return lorvex::baseNameOffset(name);
+}
 
 bool LibraryReader::open(const char* path, bool update) {
     close();

@@ -117,8 +117,8 @@ private:
     bool blocksSized_ = false;
     bool sharingForbidden_ = false;
 
-    std::unique_ptr<EntryIndex> index_;     // the entries of the last lookup pass
-    std::unique_ptr<OutputFile> output_;    // reused by every export
+    std::unique_ptr<EntryIndex> index_;   // the entries of the last lookup pass
+    std::unique_ptr<OutputFile> output_;  // reused by every export
     std::FILE* console_ = stdout;
 };
 

@@ -46,9 +46,9 @@ struct HeaderRecord {
     // Only the Unicode-era versions write the environment's name in UTF-16LE
     // right after the magic; older headers hold it in single bytes or not at all.
     bool isUnicodeEra() const {
-        static constexpr unsigned char kWideName[24] = {
-            'P', 0, 'o', 0, 'w', 0, 'e', 0, 'r', 0, 'B', 0,
-            'u', 0, 'i', 0, 'l', 0, 'd', 0, 'e', 0, 'r', 0};
+        static constexpr unsigned char kWideName[24] = {'P', 0, 'o', 0, 'w', 0, 'e', 0,
+                                                        'r', 0, 'B', 0, 'u', 0, 'i', 0,
+                                                        'l', 0, 'd', 0, 'e', 0, 'r', 0};
         return std::memcmp(bytes.data() + 4, kWideName, sizeof kWideName) == 0;
     }
 };

@@ -36,7 +36,7 @@ TEST(CommandLine, FilesThatAreNotLibrariesGiveTheOpenError) {
     writeFile("seven", "HDR*abc");
     writeFile("short", "HDR*" + std::string(300, '\0'));  // shorter than 512, header at 0
     writeFile("noheader", std::string(4096, 'x'));
-    BuiltLibrary pastEnd = buildLibrary(LibrarySpec{{NodeSpec{}}, false, true, 0});
+    BuiltLibrary pastEnd = buildLibrary(LibraryLayout{{NodeLayout{}}, false, true, 0});
     pastEnd.put32(pastEnd.bytes.size() - 512 + 4, 1U << 30);
     ASSERT_TRUE(pastEnd.writeTo("trailer-past-end"));
     for (const char* path : {"/nonexistent/x.pbl", "seven", "noheader", "trailer-past-end", "."}) {

@@ -41,7 +41,9 @@ const Known kLibraries[] = {
     {"thansuoi113__PowerBuilder-Code-Examples/clntapp.exe", 1},
 };
 
-std::string totalLine(int entries) { return "--\nTotal objects: " + std::to_string(entries) + "\n"; }
+std::string totalLine(int entries) {
+    return "--\nTotal objects: " + std::to_string(entries) + "\n";
+}
 
 bool endsWith(const std::string& s, const std::string& tail) {
     return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
@@ -81,11 +83,13 @@ TEST_F(Corpus, EveryEntryExtractsAllAtOnceAndByName) {
         const std::string path = kCorpus + library.path;
         EXPECT_EQ(runLorvex({"-e", path}).exitCode, 0) << library.path;
         std::vector<std::string> arguments{"-e", path};
-        for (const std::string& name : listedNames(runLorvex({"-v", path}).output)) arguments.push_back(name);
+        for (const std::string& name : listedNames(runLorvex({"-v", path}).output))
+            arguments.push_back(name);
         EXPECT_EQ(arguments.size() - 2, static_cast<std::size_t>(library.entries)) << library.path;
         const RunResult named = runLorvex(arguments);
         EXPECT_EQ(named.exitCode, 0) << library.path;
-        EXPECT_EQ(std::count(named.output.begin(), named.output.end(), '\n'), library.entries) << library.path;
+        EXPECT_EQ(std::count(named.output.begin(), named.output.end(), '\n'), library.entries)
+            << library.path;
     }
 }
 
@@ -99,10 +103,12 @@ TEST_F(Corpus, SourcesMatchTheEnvironmentsOwnExports) {
     ScopedTempDir dir;
     int compared = 0;
     for (const std::string& name : filesIn(exports)) {
-        const RunResult result =
-            runLorvex({"-e", kCorpus + "zzia615__WNS-Powerbuilder/wnsservice/wnsservice.pbl", name});
+        const RunResult result = runLorvex(
+            {"-e", kCorpus + "zzia615__WNS-Powerbuilder/wnsservice/wnsservice.pbl", name});
         EXPECT_EQ(result.output, "Extracting \"" + name + "\"\n");
-        EXPECT_EQ(withoutCarriageReturns(readFile(name)), withoutCarriageReturns(readFile(exports + name))) << name;
+        EXPECT_EQ(withoutCarriageReturns(readFile(name)),
+                  withoutCarriageReturns(readFile(exports + name)))
+            << name;
         ++compared;
     }
     EXPECT_EQ(compared, 11);

@@ -17,11 +17,11 @@ const std::string kHeader = "$PBExportHeader$";
 
 class Damage : public ::testing::Test {
 protected:
-    static LibrarySpec oneNode(const std::vector<EntrySpec>& entries) {
-        LibrarySpec spec;
-        spec.nodes.resize(1);
-        spec.nodes[0].entries = entries;
-        return spec;
+    static LibraryLayout oneNode(const std::vector<EntryLayout>& entries) {
+        LibraryLayout layout;
+        layout.nodes.resize(1);
+        layout.nodes[0].entries = entries;
+        return layout;
     }
     RunResult run(const BuiltLibrary& library, std::vector<std::string> arguments) {
         EXPECT_TRUE(library.writeTo("lib.pbl"));
@@ -32,7 +32,7 @@ protected:
 };
 
 TEST_F(Damage, ChainThatLoopsIsCutAndFails) {
-    EntrySpec source = entry("loop.srw", "aaaabbbbcccc");
+    EntryLayout source = entry("loop.srw", "aaaabbbbcccc");
     source.blockSizes = {4, 4, 4};
     BuiltLibrary library = buildLibrary(oneNode({source}));
     library.setNextBlock(0, 0, 2, library.blockOffsets[0][0][1]);  // back to the second block
@@ -45,7 +45,7 @@ TEST_F(Damage, ChainThatLoopsIsCutAndFails) {
 }
 
 TEST_F(Damage, ChainCutShortByTruncationFails) {
-    EntrySpec data = entry("data.win", std::string(1000, 'd'));
+    EntryLayout data = entry("data.win", std::string(1000, 'd'));
     BuiltLibrary library = buildLibrary(oneNode({data}));
     library.truncate(library.blockOffsets[0][0][1] + 100);
     EXPECT_EQ(run(library, {"-e"}).exitCode, 4);
@@ -60,11 +60,14 @@ TEST_F(Damage, UsedCountAbove502IsDamage) {
 }
 
 TEST_F(Damage, SharedBlocksFailAnExtractionOfAllButNotNamedOnes) {
-    BuiltLibrary library = buildLibrary(oneNode({entry("one.win", "first"), entry("two.win", "second")}));
-    library.put32(library.fieldBase(0, 1), library.blockOffsets[0][0][0]);  // two.win reuses one.win's block
+    BuiltLibrary library =
+        buildLibrary(oneNode({entry("one.win", "first"), entry("two.win", "second")}));
+    library.put32(library.fieldBase(0, 1),
+                  library.blockOffsets[0][0][0]);  // two.win reuses one.win's block
     EXPECT_EQ(run(library, {"-e"}).exitCode, 4);
     EXPECT_EQ(readFile("one.win"), "first");
-    const RunResult named = run(library, {"-e", "PCODE\\one.win", "PCODE\\two.win", "PCODE\\two.win"});
+    const RunResult named =
+        run(library, {"-e", "PCODE\\one.win", "PCODE\\two.win", "PCODE\\two.win"});
     EXPECT_EQ(named.exitCode, 0);
     EXPECT_EQ(readFile("two.win"), "first");
     // Blocks that overlap without starting at the same place are shared too.
@@ -73,7 +76,7 @@ TEST_F(Damage, SharedBlocksFailAnExtractionOfAllButNotNamedOnes) {
 }
 
 TEST_F(Damage, CompanionSizeMustFitTheFileAndMatchItsChain) {
-    const EntrySpec source = entry("w.srw", "src");
+    const EntryLayout source = entry("w.srw", "src");
     for (std::uint32_t size : {0x80000000U, 0xFFFFFFFFU, 1U << 30}) {
         BuiltLibrary library = buildLibrary(oneNode({source, entry("w.bin", "BIN!")}));
         library.setDataSize(0, 1, size);
@@ -97,7 +100,7 @@ TEST_F(Damage, CompanionSizeMustFitTheFileAndMatchItsChain) {
 }
 
 TEST_F(Damage, CommentLongerThanTheFirstBlockEndsWithIt) {
-    EntrySpec source = entry("c.srw", "0123456789abc");
+    EntryLayout source = entry("c.srw", "0123456789abc");
     source.blockSizes = {10, 3};
     source.commentLength = 600;
     EXPECT_EQ(run(buildLibrary(oneNode({source})), {"-e"}).exitCode, 0);
@@ -113,7 +116,7 @@ TEST_F(Damage, HugeEntryCountStopsAtTheFirstRecordWithoutMagic) {
 }
 
 TEST_F(Damage, NodesSharingRecordsDeliverEachRecordOnce) {
-    std::vector<EntrySpec> entries;
+    std::vector<EntryLayout> entries;
     for (const char* name : {"a", "b", "c", "d"}) {
         entries.push_back(entry(name, ""));
         entries.back().storedName = Bytes{static_cast<unsigned char>(name[0]), 0};
@@ -148,7 +151,8 @@ std::set<std::size_t> recordBoundaries(const BuiltLibrary& library) {
     }
     for (const auto& entries : library.blockOffsets) {
         for (const auto& blocks : entries) {
-            for (std::uint32_t block : blocks) around(block), around(block + 256), around(block + 511);
+            for (std::uint32_t block : blocks)
+                around(block), around(block + 256), around(block + 511);
         }
     }
     return cuts;
@@ -165,7 +169,8 @@ TEST_F(Damage, TruncationAtEveryRecordBoundaryEndsCleanly) {
         opened += listing.exitCode == 0;
         const RunResult all = run(library, {"-e"});
         EXPECT_TRUE(all.exitCode == 0 || all.exitCode == 2 || all.exitCode == 4) << cut;
-        const RunResult named = run(library, {"-e", "w_main.srw", "RESOURCES\\C:\\inventory\\img\\logo.bmp"});
+        const RunResult named =
+            run(library, {"-e", "w_main.srw", "RESOURCES\\C:\\inventory\\img\\logo.bmp"});
         EXPECT_TRUE(named.exitCode == 0 || named.exitCode == 2 || named.exitCode == 4) << cut;
     }
     EXPECT_GT(opened, 100);
@@ -195,26 +200,31 @@ TEST_F(Damage, RandomlyDamagedLibrariesStayWithinBounds) {
         const int kind = round % 4;
         auto anyOffset = [&] { return static_cast<std::size_t>(random() % library.bytes.size()); };
         if (kind == 0) {
-            for (int flips = 1 + random() % 8; flips > 0; --flips) library.bytes[anyOffset()] ^= 1U << (random() % 8);
+            for (int flips = 1 + random() % 8; flips > 0; --flips)
+                library.bytes[anyOffset()] ^= 1U << (random() % 8);
         } else if (kind == 1) {
             library.truncate(anyOffset());
         } else if (kind == 2) {
             // Point a random aligned field at a random record, node or block: loops and overlaps.
-            std::vector<std::uint32_t> targets(library.nodeOffsets.begin(), library.nodeOffsets.end());
+            std::vector<std::uint32_t> targets(library.nodeOffsets.begin(),
+                                               library.nodeOffsets.end());
             for (const auto& entries : library.blockOffsets)
-                for (const auto& blocks : entries) targets.insert(targets.end(), blocks.begin(), blocks.end());
+                for (const auto& blocks : entries)
+                    targets.insert(targets.end(), blocks.begin(), blocks.end());
             for (int links = 1 + random() % 3; links > 0; --links) {
                 library.put32(anyOffset() & ~std::size_t{3}, targets[random() % targets.size()]);
             }
         } else {
             for (int fields = 1 + random() % 4; fields > 0; --fields) {
                 const std::size_t at = anyOffset() & ~std::size_t{1};
-                if (at + 2 <= library.bytes.size()) library.put16(at, static_cast<std::uint16_t>(random()));
+                if (at + 2 <= library.bytes.size())
+                    library.put16(at, static_cast<std::uint16_t>(random()));
             }
         }
         const RunResult listing = run(library, {"-v"});
         ASSERT_TRUE(listing.exitCode == 0 || listing.exitCode == 2) << round;
-        const std::size_t lines = static_cast<std::size_t>(std::count(listing.output.begin(), listing.output.end(), '\n'));
+        const std::size_t lines = static_cast<std::size_t>(
+            std::count(listing.output.begin(), listing.output.end(), '\n'));
         const std::uint64_t limit = library.bytes.size() * 21 / 10 + 200 * lines + 4096;
         EXPECT_LE(listing.output.size(), 5 * library.bytes.size() + 100) << round;
 
@@ -222,7 +232,8 @@ TEST_F(Damage, RandomlyDamagedLibrariesStayWithinBounds) {
         ASSERT_TRUE(all.exitCode == 0 || all.exitCode == 2 || all.exitCode == 4) << round;
         bool regular = true;
         EXPECT_LE(writtenBytes(regular), limit) << round;
-        const RunResult named = run(library, {"-e", "w_main.srw", "u_toolbar.sru", "PCODE\\w_main.bin"});
+        const RunResult named =
+            run(library, {"-e", "w_main.srw", "u_toolbar.sru", "PCODE\\w_main.bin"});
         ASSERT_TRUE(named.exitCode == 0 || named.exitCode == 2 || named.exitCode == 4) << round;
         EXPECT_LE(writtenBytes(regular), 3 * library.bytes.size() * 21 / 10 + 4096) << round;
         EXPECT_TRUE(regular) << round;
@@ -235,7 +246,8 @@ TEST_F(Damage, GarbageAfterAValidHeaderIsHarmless) {
     std::mt19937 random(7);
     for (int round = 0; round < 200; ++round) {
         Bytes bytes(512 + random() % 20000);
-        for (unsigned char& byte : bytes) byte = static_cast<unsigned char>(random() % 4 == 0 ? random() : 0);
+        for (unsigned char& byte : bytes)
+            byte = static_cast<unsigned char>(random() % 4 == 0 ? random() : 0);
         const std::string magic = "HDR*";
         std::copy(magic.begin(), magic.end(), bytes.begin());
         BuiltLibrary library;

@@ -22,8 +22,8 @@ std::vector<std::string> namesOf(const BuiltLibrary& library) {
     return passNames(reader);
 }
 
-NodeSpec nodeOf(std::vector<std::string> names) {
-    NodeSpec node;
+NodeLayout nodeOf(std::vector<std::string> names) {
+    NodeLayout node;
     for (const std::string& name : names) node.entries.push_back(entry(name, "x"));
     return node;
 }
@@ -31,13 +31,13 @@ NodeSpec nodeOf(std::vector<std::string> names) {
 using Names = std::vector<std::string>;
 
 TEST(Reader, HeaderFoundWithAndWithoutTrailer) {
-    LibrarySpec plain;
+    LibraryLayout plain;
     plain.nodes = {nodeOf({"a.srw"})};
     const BuiltLibrary atStart = buildLibrary(plain);
     EXPECT_EQ(atStart.nodeOffsets[0], 1024U);
     EXPECT_EQ(namesOf(atStart), Names{"a.srw"});
 
-    LibrarySpec executable = plain;
+    LibraryLayout executable = plain;
     executable.trailer = true;
     executable.headerOffset = 22528;  // a program in front of the library
     const BuiltLibrary behind = buildLibrary(executable);
@@ -53,43 +53,43 @@ TEST(Reader, HeaderFoundWithAndWithoutTrailer) {
 }
 
 TEST(Reader, NodeListVisitsNodeThenLeftSubtreeThenRightNeighbour) {
-    LibrarySpec spec;
-    spec.nodes = {nodeOf({"root"}), nodeOf({"a"}), nodeOf({"c"}), nodeOf({"b"})};
-    spec.nodes[0].left = 1;   // A
-    spec.nodes[0].right = 3;  // B
-    spec.nodes[1].right = 2;  // C, A's right neighbour
-    EXPECT_EQ(namesOf(buildLibrary(spec)),
+    LibraryLayout layout;
+    layout.nodes = {nodeOf({"root"}), nodeOf({"a"}), nodeOf({"c"}), nodeOf({"b"})};
+    layout.nodes[0].left = 1;   // A
+    layout.nodes[0].right = 3;  // B
+    layout.nodes[1].right = 2;  // C, A's right neighbour
+    EXPECT_EQ(namesOf(buildLibrary(layout)),
               (Names{"PCODE\\root", "PCODE\\a", "PCODE\\c", "PCODE\\b"}));
 }
 
 TEST(Reader, MissingEntryMagicEndsNodeOrPass) {
-    LibrarySpec spec;
-    spec.nodes = {nodeOf({"a1", "a2", "a3"}), nodeOf({"b1", "b2"}), nodeOf({"c1"})};
-    spec.nodes[0].right = 1;
-    spec.nodes[1].right = 2;
+    LibraryLayout layout;
+    layout.nodes = {nodeOf({"a1", "a2", "a3"}), nodeOf({"b1", "b2"}), nodeOf({"c1"})};
+    layout.nodes[0].right = 1;
+    layout.nodes[1].right = 2;
 
-    BuiltLibrary inNode = buildLibrary(spec);
+    BuiltLibrary inNode = buildLibrary(layout);
     inNode.dropEntryMagic(0, 1);  // the rest of the first node is skipped
     EXPECT_EQ(namesOf(inNode), (Names{"PCODE\\a1", "PCODE\\b1", "PCODE\\b2", "PCODE\\c1"}));
 
-    BuiltLibrary advanced = buildLibrary(spec);
+    BuiltLibrary advanced = buildLibrary(layout);
     advanced.dropEntryMagic(1, 0);  // first record of a node reached by advancing: the pass ends
     EXPECT_EQ(namesOf(advanced), (Names{"PCODE\\a1", "PCODE\\a2", "PCODE\\a3"}));
 
-    BuiltLibrary first = buildLibrary(spec);
+    BuiltLibrary first = buildLibrary(layout);
     first.dropEntryMagic(0, 0);  // first record of the first node: on to the next node
     EXPECT_EQ(namesOf(first), (Names{"PCODE\\b1", "PCODE\\b2", "PCODE\\c1"}));
 }
 
 TEST(Reader, EmptyNodesAreSteppedOver) {
-    LibrarySpec spec;
-    spec.nodes = {NodeSpec{}, NodeSpec{}, nodeOf({"c"})};
-    spec.nodes[0].right = 1;
-    spec.nodes[1].right = 2;
-    EXPECT_EQ(namesOf(buildLibrary(spec)), Names{"PCODE\\c"});
+    LibraryLayout layout;
+    layout.nodes = {NodeLayout{}, NodeLayout{}, nodeOf({"c"})};
+    layout.nodes[0].right = 1;
+    layout.nodes[1].right = 2;
+    EXPECT_EQ(namesOf(buildLibrary(layout)), Names{"PCODE\\c"});
 
-    LibrarySpec empty;
-    empty.nodes = {NodeSpec{}};
+    LibraryLayout empty;
+    empty.nodes = {NodeLayout{}};
     ScopedTempDir dir;
     ASSERT_TRUE(buildLibrary(empty).writeTo("empty.pbl"));
     LibraryReader reader;
@@ -115,11 +115,11 @@ TEST(Reader, StoredNamesDecideKindAndDisplayName) {
         {"x.sr", EntryKind::Pcode, "PCODE\\x.sr"},
         {".srx", EntryKind::Source, ".srx"},
     };
-    LibrarySpec spec;
-    spec.nodes.resize(1);
-    for (const Case& c : cases) spec.nodes[0].entries.push_back(entry(c.stored, "data"));
+    LibraryLayout layout;
+    layout.nodes.resize(1);
+    for (const Case& c : cases) layout.nodes[0].entries.push_back(entry(c.stored, "data"));
     ScopedTempDir dir;
-    ASSERT_TRUE(buildLibrary(spec).writeTo("lib.pbl"));
+    ASSERT_TRUE(buildLibrary(layout).writeTo("lib.pbl"));
     LibraryReader reader;
     ASSERT_TRUE(reader.open("lib.pbl", false));
     ASSERT_TRUE(reader.rewind());
@@ -132,15 +132,15 @@ TEST(Reader, StoredNamesDecideKindAndDisplayName) {
 }
 
 TEST(Reader, ListedSizeOfSourceIsItsExportSize) {
-    LibrarySpec spec;
-    spec.nodes.resize(1);
-    EntrySpec plain = entry("w_main.srw", std::string(100, 'x'));  // a 10-character name
-    EntrySpec commented = plain;
+    LibraryLayout layout;
+    layout.nodes.resize(1);
+    EntryLayout plain = entry("w_main.srw", std::string(100, 'x'));  // a 10-character name
+    EntryLayout commented = plain;
     commented.commentLength = 5;
-    EntrySpec compiled = entry("w_main.win", std::string(100, 'x'));
-    spec.nodes[0].entries = {plain, commented, compiled};
+    EntryLayout compiled = entry("w_main.win", std::string(100, 'x'));
+    layout.nodes[0].entries = {plain, commented, compiled};
     ScopedTempDir dir;
-    ASSERT_TRUE(buildLibrary(spec).writeTo("lib.pbl"));
+    ASSERT_TRUE(buildLibrary(layout).writeTo("lib.pbl"));
     LibraryReader reader;
     ASSERT_TRUE(reader.open("lib.pbl", false));
     ASSERT_TRUE(reader.rewind());
@@ -160,45 +160,46 @@ TEST(Reader, BaseNameOffsetSkipsDirectoriesButNeverPositionZero) {
 }
 
 TEST(Reader, AwkwardNamesStayInTheirBufferAndKeepTheRecordPosition) {
-    LibrarySpec spec;
-    spec.nodes.resize(1);
-    EntrySpec longName = entry(std::string(120, 'n'), "x");
-    EntrySpec unterminated = entry("", "x");
+    LibraryLayout layout;
+    layout.nodes.resize(1);
+    EntryLayout longName = entry(std::string(120, 'n'), "x");
+    EntryLayout unterminated = entry("", "x");
     unterminated.storedName = bytesOf("open.win");  // no terminating zero
-    EntrySpec innerZero = entry("", "x");
+    EntryLayout innerZero = entry("", "x");
     innerZero.storedName = Bytes{'a', 'b', 0, 'c', 'd', 0};
-    EntrySpec longSource = entry(std::string(150, 's') + ".srw", "x");
-    spec.nodes[0].entries = {longName, unterminated, innerZero, longSource, entry("last.srw", "x")};
-    EXPECT_EQ(namesOf(buildLibrary(spec)),
+    EntryLayout longSource = entry(std::string(150, 's') + ".srw", "x");
+    layout.nodes[0].entries = {longName, unterminated, innerZero, longSource,
+                               entry("last.srw", "x")};
+    EXPECT_EQ(namesOf(buildLibrary(layout)),
               (Names{"PCODE\\" + std::string(93, 'n'), "PCODE\\open.win", "PCODE\\ab",
                      std::string(99, 's'), "last.srw"}));
 }
 
 TEST(Reader, BadNameLengthsEndThePass) {
-    LibrarySpec spec;
-    spec.nodes = {nodeOf({"a", "b"}), nodeOf({"c"})};
-    spec.nodes[0].right = 1;
-    BuiltLibrary zero = buildLibrary(spec);
+    LibraryLayout layout;
+    layout.nodes = {nodeOf({"a", "b"}), nodeOf({"c"})};
+    layout.nodes[0].right = 1;
+    BuiltLibrary zero = buildLibrary(layout);
     zero.setNameLength(0, 1, 0);
     EXPECT_EQ(namesOf(zero), Names{"PCODE\\a"});
-    BuiltLibrary huge = buildLibrary(spec);
+    BuiltLibrary huge = buildLibrary(layout);
     huge.setNameLength(1, 0, 0xFFFF);  // runs past the end of the file
     EXPECT_EQ(namesOf(huge), (Names{"PCODE\\a", "PCODE\\b"}));
 }
 
 TEST(Reader, DeepTreeIsWalkedWithoutRecursion) {
     constexpr int kDepth = 100000;
-    LibrarySpec spec;
-    spec.nodeBlockSize = 64;
-    spec.nodes.resize(kDepth);
+    LibraryLayout layout;
+    layout.nodeBlockSize = 64;
+    layout.nodes.resize(kDepth);
     for (int i = 0; i < kDepth; ++i) {
-        EntrySpec e = entry("n", "");
+        EntryLayout e = entry("n", "");
         e.noBlocks = true;
-        spec.nodes[static_cast<std::size_t>(i)].entries = {e};
-        if (i + 1 < kDepth) spec.nodes[static_cast<std::size_t>(i)].left = i + 1;
+        layout.nodes[static_cast<std::size_t>(i)].entries = {e};
+        if (i + 1 < kDepth) layout.nodes[static_cast<std::size_t>(i)].left = i + 1;
     }
     ScopedTempDir dir;
-    ASSERT_TRUE(buildLibrary(spec).writeTo("deep.pbl"));
+    ASSERT_TRUE(buildLibrary(layout).writeTo("deep.pbl"));
     LibraryReader reader;
     ASSERT_TRUE(reader.open("deep.pbl", false));
     EXPECT_EQ(reader.nodes().size(), static_cast<std::size_t>(kDepth));
@@ -206,23 +207,23 @@ TEST(Reader, DeepTreeIsWalkedWithoutRecursion) {
 }
 
 TEST(Reader, TreeIsCutWhereItLoopsOrCannotBeRead) {
-    LibrarySpec spec;
-    spec.nodes = {nodeOf({"root"}), nodeOf({"a"}), nodeOf({"b"})};
-    spec.nodes[0].left = 1;
-    spec.nodes[0].right = 2;
+    LibraryLayout layout;
+    layout.nodes = {nodeOf({"root"}), nodeOf({"a"}), nodeOf({"b"})};
+    layout.nodes[0].left = 1;
+    layout.nodes[0].right = 2;
     const Names all{"PCODE\\root", "PCODE\\a", "PCODE\\b"};
 
-    BuiltLibrary selfLoop = buildLibrary(spec);
+    BuiltLibrary selfLoop = buildLibrary(layout);
     selfLoop.setLeft(1, selfLoop.nodeOffsets[1]);
     selfLoop.setRight(1, selfLoop.nodeOffsets[0]);
     EXPECT_EQ(namesOf(selfLoop), all);
 
-    BuiltLibrary backToRoot = buildLibrary(spec);
+    BuiltLibrary backToRoot = buildLibrary(layout);
     backToRoot.setRight(2, backToRoot.nodeOffsets[0]);
     backToRoot.setLeft(2, backToRoot.nodeOffsets[2] + 8);  // overlaps its own header
     EXPECT_EQ(namesOf(backToRoot), all);
 
-    BuiltLibrary pastEnd = buildLibrary(spec);
+    BuiltLibrary pastEnd = buildLibrary(layout);
     pastEnd.setLeft(0, static_cast<std::uint32_t>(pastEnd.bytes.size() - 16));
     EXPECT_EQ(namesOf(pastEnd), (Names{"PCODE\\root", "PCODE\\b"}));
 }

@@ -20,8 +20,9 @@ TEST(Sample, ListsEveryEntryAcrossItsNodes) {
     EXPECT_NE(result.output.find("\nw_main.srw                                        000001337 "
                                  "18.06.2004 11:01:00\n"),
               std::string::npos);
-    EXPECT_NE(result.output.find("\nRESOURCES\\C:\\inventory\\img\\logo.bmp               000001078 "),
-              std::string::npos);
+    EXPECT_NE(
+        result.output.find("\nRESOURCES\\C:\\inventory\\img\\logo.bmp               000001078 "),
+        std::string::npos);
     EXPECT_NE(result.output.find("\n--\nTotal objects: 16\n"), std::string::npos);
 }
 

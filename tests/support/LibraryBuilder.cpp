@@ -24,14 +24,14 @@ void setText(Bytes& bytes, std::size_t at, const Bytes& text) {
     std::copy(text.begin(), text.end(), bytes.begin() + static_cast<std::ptrdiff_t>(at));
 }
 
-Bytes storedName(const EntrySpec& entry, bool unicode) {
+Bytes storedName(const EntryLayout& entry, bool unicode) {
     if (entry.storedName) return *entry.storedName;
     Bytes name = unicode ? utf16Le(entry.name) : bytesOf(entry.name);
     name.insert(name.end(), unicode ? 2 : 1, 0);
     return name;
 }
 
-std::vector<std::size_t> blockSizesOf(const EntrySpec& entry) {
+std::vector<std::size_t> blockSizesOf(const EntryLayout& entry) {
     if (entry.noBlocks) return {};
     if (!entry.blockSizes.empty()) return entry.blockSizes;
     std::vector<std::size_t> sizes;
@@ -41,13 +41,15 @@ std::vector<std::size_t> blockSizesOf(const EntrySpec& entry) {
     return sizes;
 }
 
-std::size_t recordSize(const EntrySpec& entry, bool unicode) {
+std::size_t recordSize(const EntryLayout& entry, bool unicode) {
     return (unicode ? 28 : 24) + storedName(entry, unicode).size();
 }
 
 }  // namespace
 
-Bytes bytesOf(const std::string& text) { return Bytes(text.begin(), text.end()); }
+Bytes bytesOf(const std::string& text) {
+    return Bytes(text.begin(), text.end());
+}
 
 Bytes utf16Le(const std::string& utf8) {
     Bytes out;
@@ -74,36 +76,36 @@ Bytes utf16Le(const std::string& utf8) {
     return out;
 }
 
-EntrySpec entry(const std::string& name, const std::string& text, std::uint32_t time) {
-    EntrySpec spec;
-    spec.name = name;
-    spec.data = bytesOf(text);
-    spec.time = time;
-    return spec;
+EntryLayout entry(const std::string& name, const std::string& text, std::uint32_t time) {
+    EntryLayout layout;
+    layout.name = name;
+    layout.data = bytesOf(text);
+    layout.time = time;
+    return layout;
 }
 
-BuiltLibrary buildLibrary(const LibrarySpec& spec) {
+BuiltLibrary buildLibrary(const LibraryLayout& layout) {
     BuiltLibrary built;
-    built.unicode = spec.unicode;
-    built.headerOffset = spec.headerOffset;
-    const std::size_t header = spec.headerOffset;
-    const std::size_t rootDistance = spec.unicode ? 1536 : 1024;
+    built.unicode = layout.unicode;
+    built.headerOffset = layout.headerOffset;
+    const std::size_t header = layout.headerOffset;
+    const std::size_t rootDistance = layout.unicode ? 1536 : 1024;
 
     // Node blocks from the root position on, each at least 3072 bytes.
     std::size_t cursor = header + rootDistance;
     std::vector<std::size_t> nodeSizes;
-    for (const NodeSpec& node : spec.nodes) {
+    for (const NodeLayout& node : layout.nodes) {
         std::size_t records = 32;
-        for (const EntrySpec& e : node.entries) records += recordSize(e, spec.unicode);
-        const std::size_t size = std::max(spec.nodeBlockSize, (records + 31) / 32 * 32);
+        for (const EntryLayout& e : node.entries) records += recordSize(e, layout.unicode);
+        const std::size_t size = std::max(layout.nodeBlockSize, (records + 31) / 32 * 32);
         built.nodeOffsets.push_back(static_cast<std::uint32_t>(cursor));
         nodeSizes.push_back(size);
         cursor += size;
     }
     // Data blocks after the nodes, chained in order.
-    built.blockOffsets.resize(spec.nodes.size());
-    for (std::size_t n = 0; n < spec.nodes.size(); ++n) {
-        for (const EntrySpec& e : spec.nodes[n].entries) {
+    built.blockOffsets.resize(layout.nodes.size());
+    for (std::size_t n = 0; n < layout.nodes.size(); ++n) {
+        for (const EntryLayout& e : layout.nodes[n].entries) {
             std::vector<std::uint32_t> blocks;
             for (std::size_t b = 0; b < blockSizesOf(e).size(); ++b) {
                 blocks.push_back(static_cast<std::uint32_t>(cursor));
@@ -113,13 +115,13 @@ BuiltLibrary buildLibrary(const LibrarySpec& spec) {
         }
     }
     const std::size_t trailerAt = cursor;
-    if (spec.trailer) cursor += kBlockSize;
+    if (layout.trailer) cursor += kBlockSize;
 
     Bytes& bytes = built.bytes;
     bytes.assign(cursor, 0);
     if (header >= 2) setText(bytes, 0, bytesOf("MZ"));
     setText(bytes, header, bytesOf("HDR*"));
-    if (spec.unicode) {
+    if (layout.unicode) {
         setText(bytes, header + 4, utf16Le("PowerBuilder"));
         setText(bytes, header + 30, utf16Le("0600"));
     } else {
@@ -128,32 +130,37 @@ BuiltLibrary buildLibrary(const LibrarySpec& spec) {
     }
     setText(bytes, header + 512, bytesOf("FRE*"));
 
-    built.recordOffsets.resize(spec.nodes.size());
-    for (std::size_t n = 0; n < spec.nodes.size(); ++n) {
-        const NodeSpec& node = spec.nodes[n];
+    built.recordOffsets.resize(layout.nodes.size());
+    for (std::size_t n = 0; n < layout.nodes.size(); ++n) {
+        const NodeLayout& node = layout.nodes[n];
         const std::size_t at = built.nodeOffsets[n];
         setText(bytes, at, bytesOf("NOD*"));
-        set32(bytes, at + 4, node.left >= 0 ? built.nodeOffsets[static_cast<std::size_t>(node.left)] : 0);
-        set32(bytes, at + 12, node.right >= 0 ? built.nodeOffsets[static_cast<std::size_t>(node.right)] : 0);
-        set16(bytes, at + 20, node.entryCount.value_or(static_cast<std::uint16_t>(node.entries.size())));
+        set32(bytes, at + 4,
+              node.left >= 0 ? built.nodeOffsets[static_cast<std::size_t>(node.left)] : 0);
+        set32(bytes, at + 12,
+              node.right >= 0 ? built.nodeOffsets[static_cast<std::size_t>(node.right)] : 0);
+        set16(bytes, at + 20,
+              node.entryCount.value_or(static_cast<std::uint16_t>(node.entries.size())));
         std::size_t record = at + 32;
         for (std::size_t e = 0; e < node.entries.size(); ++e) {
-            const EntrySpec& entrySpec = node.entries[e];
+            const EntryLayout& entryLayout = node.entries[e];
             const std::vector<std::uint32_t>& blocks = built.blockOffsets[n][e];
-            const Bytes name = storedName(entrySpec, spec.unicode);
+            const Bytes name = storedName(entryLayout, layout.unicode);
             built.recordOffsets[n].push_back(static_cast<std::uint32_t>(record));
             setText(bytes, record, bytesOf("ENT*"));
-            setText(bytes, record + 4, spec.unicode ? utf16Le("0600") : bytesOf("0600"));
-            const std::size_t fields = record + (spec.unicode ? 12 : 8);
+            setText(bytes, record + 4, layout.unicode ? utf16Le("0600") : bytesOf("0600"));
+            const std::size_t fields = record + (layout.unicode ? 12 : 8);
             set32(bytes, fields, blocks.empty() ? 0 : blocks.front());
-            set32(bytes, fields + 4, entrySpec.dataSize.value_or(static_cast<std::uint32_t>(entrySpec.data.size())));
-            set32(bytes, fields + 8, entrySpec.time);
-            set16(bytes, fields + 12, entrySpec.commentLength);
+            set32(
+                bytes, fields + 4,
+                entryLayout.dataSize.value_or(static_cast<std::uint32_t>(entryLayout.data.size())));
+            set32(bytes, fields + 8, entryLayout.time);
+            set16(bytes, fields + 12, entryLayout.commentLength);
             set16(bytes, fields + 14, static_cast<std::uint32_t>(name.size()));
             setText(bytes, fields + 16, name);
             record = fields + 16 + name.size();
 
-            const std::vector<std::size_t> sizes = blockSizesOf(entrySpec);
+            const std::vector<std::size_t> sizes = blockSizesOf(entryLayout);
             std::size_t taken = 0;
             for (std::size_t b = 0; b < blocks.size(); ++b) {
                 const std::size_t block = blocks[b];
@@ -161,28 +168,37 @@ BuiltLibrary buildLibrary(const LibrarySpec& spec) {
                 set32(bytes, block + 4, b + 1 < blocks.size() ? blocks[b + 1] : 0);
                 set16(bytes, block + 8, static_cast<std::uint32_t>(sizes[b]));
                 for (std::size_t i = 0; i < std::min(sizes[b], kBlockData); ++i, ++taken) {
-                    bytes[block + 10 + i] = taken < entrySpec.data.size() ? entrySpec.data[taken] : 0;
+                    bytes[block + 10 + i] =
+                        taken < entryLayout.data.size() ? entryLayout.data[taken] : 0;
                 }
             }
         }
     }
-    if (spec.trailer) {
+    if (layout.trailer) {
         setText(bytes, trailerAt, bytesOf("TRL*"));
-        set32(bytes, trailerAt + 4, spec.headerOffset);
+        set32(bytes, trailerAt + 4, layout.headerOffset);
     }
     return built;
 }
 
 std::uint32_t BuiltLibrary::fieldBase(int node, int entry) const {
-    return recordOffsets[static_cast<std::size_t>(node)][static_cast<std::size_t>(entry)] + (unicode ? 12 : 8);
+    return recordOffsets[static_cast<std::size_t>(node)][static_cast<std::size_t>(entry)] +
+           (unicode ? 12 : 8);
 }
 
-void BuiltLibrary::put16(std::size_t offset, std::uint16_t value) { set16(bytes, offset, value); }
-void BuiltLibrary::put32(std::size_t offset, std::uint32_t value) { set32(bytes, offset, value); }
-void BuiltLibrary::patch(std::size_t offset, const Bytes& replacement) { setText(bytes, offset, replacement); }
+void BuiltLibrary::put16(std::size_t offset, std::uint16_t value) {
+    set16(bytes, offset, value);
+}
+void BuiltLibrary::put32(std::size_t offset, std::uint32_t value) {
+    set32(bytes, offset, value);
+}
+void BuiltLibrary::patch(std::size_t offset, const Bytes& replacement) {
+    setText(bytes, offset, replacement);
+}
 
 void BuiltLibrary::dropEntryMagic(int node, int entry) {
-    patch(recordOffsets[static_cast<std::size_t>(node)][static_cast<std::size_t>(entry)], bytesOf("XXX*"));
+    patch(recordOffsets[static_cast<std::size_t>(node)][static_cast<std::size_t>(entry)],
+          bytesOf("XXX*"));
 }
 void BuiltLibrary::setEntryCount(int node, std::uint16_t count) {
     put16(nodeOffsets[static_cast<std::size_t>(node)] + 20, count);
@@ -201,11 +217,15 @@ void BuiltLibrary::setRight(int node, std::uint32_t target) {
 }
 void BuiltLibrary::setNextBlock(int node, int entry, int block, std::uint32_t target) {
     put32(blockOffsets[static_cast<std::size_t>(node)][static_cast<std::size_t>(entry)]
-                      [static_cast<std::size_t>(block)] + 4, target);
+                      [static_cast<std::size_t>(block)] +
+              4,
+          target);
 }
 void BuiltLibrary::setUsedCount(int node, int entry, int block, std::uint16_t count) {
     put16(blockOffsets[static_cast<std::size_t>(node)][static_cast<std::size_t>(entry)]
-                      [static_cast<std::size_t>(block)] + 8, count);
+                      [static_cast<std::size_t>(block)] +
+              8,
+          count);
 }
 
 bool BuiltLibrary::writeTo(const std::string& path) const {

@@ -16,7 +16,7 @@ Bytes bytesOf(const std::string& text);
 // UTF-8 text as UTF-16LE bytes (no terminator).
 Bytes utf16Le(const std::string& utf8);
 
-struct EntrySpec {
+struct EntryLayout {
     std::string name;  // UTF-8; stored as is, or as UTF-16LE in a Unicode-era library
     Bytes data;        // comment and content together
     std::uint32_t time = 0;
@@ -29,18 +29,18 @@ struct EntrySpec {
     std::optional<Bytes> storedName;        // exact name bytes, terminator included
 };
 
-struct NodeSpec {
-    std::vector<EntrySpec> entries;
-    int left = -1;  // index of the node that heads the left subtree
-    int right = -1;  // index of the right neighbour
+struct NodeLayout {
+    std::vector<EntryLayout> entries;
+    int left = -1;                            // index of the node that heads the left subtree
+    int right = -1;                           // index of the right neighbour
     std::optional<std::uint16_t> entryCount;  // defaults to entries.size()
 };
 
-struct LibrarySpec {
-    std::vector<NodeSpec> nodes;  // nodes[0] is the root
+struct LibraryLayout {
+    std::vector<NodeLayout> nodes;  // nodes[0] is the root
     bool unicode = false;
-    bool trailer = false;            // a "TRL*" block at the end pointing at the header
-    std::uint32_t headerOffset = 0;  // bytes of a leading program before the header
+    bool trailer = false;              // a "TRL*" block at the end pointing at the header
+    std::uint32_t headerOffset = 0;    // bytes of a leading program before the header
     std::size_t nodeBlockSize = 3072;  // smaller values pack deep trees into small files
 };
 
@@ -48,7 +48,7 @@ struct BuiltLibrary {
     Bytes bytes;
     std::uint32_t headerOffset = 0;
     std::vector<std::uint32_t> nodeOffsets;
-    std::vector<std::vector<std::uint32_t>> recordOffsets;             // [node][entry]
+    std::vector<std::vector<std::uint32_t>> recordOffsets;              // [node][entry]
     std::vector<std::vector<std::vector<std::uint32_t>>> blockOffsets;  // [node][entry][block]
 
     // Named corruptors.
@@ -72,9 +72,9 @@ struct BuiltLibrary {
     bool writeTo(const std::string& path) const;
 };
 
-BuiltLibrary buildLibrary(const LibrarySpec& spec);
+BuiltLibrary buildLibrary(const LibraryLayout& layout);
 
 // Convenience: an entry of the given name holding text.
-EntrySpec entry(const std::string& name, const std::string& text, std::uint32_t time = 0);
+EntryLayout entry(const std::string& name, const std::string& text, std::uint32_t time = 0);
 
 }  // namespace lorvex::testing

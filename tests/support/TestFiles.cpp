@@ -32,7 +32,8 @@ void removeTree(const std::string& path) {
 ScopedTempDir::ScopedTempDir() {
     char cwd[4096];
     previous_ = getcwd(cwd, sizeof cwd) != nullptr ? cwd : ".";
-    std::string pattern = std::string(std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp") + "/lorvex-test-XXXXXX";
+    std::string pattern =
+        std::string(std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp") + "/lorvex-test-XXXXXX";
     if (mkdtemp(pattern.data()) != nullptr) path_ = pattern;
     if (chdir(path_.c_str()) != 0) path_.clear();
 }
@@ -51,7 +52,8 @@ RunResult runLorvex(const std::vector<std::string>& arguments) {
     std::fflush(console);
     std::rewind(console);
     char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, console)) > 0;) result.output.append(buffer, n);
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, console)) > 0;)
+        result.output.append(buffer, n);
     std::fclose(console);
     return result;
 }
@@ -62,7 +64,8 @@ RunResult runLorvexBinary(const std::string& arguments) {
     std::FILE* pipe = popen(command.c_str(), "r");
     if (pipe == nullptr) return result;
     char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) result.output.append(buffer, n);
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+        result.output.append(buffer, n);
     const int status = pclose(pipe);
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return result;
@@ -98,7 +101,9 @@ void writeFile(const std::string& path, const std::string& bytes) {
     out << bytes;
 }
 
-std::string text(const Bytes& bytes) { return std::string(bytes.begin(), bytes.end()); }
+std::string text(const Bytes& bytes) {
+    return std::string(bytes.begin(), bytes.end());
+}
 
 ScopedTimeZone::ScopedTimeZone(const char* zone) {
     if (const char* old = std::getenv("TZ")) {
