@@ -23,7 +23,6 @@ LibraryReader::ChainEnd LibraryReader::walkChain(std::uint32_t firstBlock, Visit
         blocksSized_ = true;
     }
     ChainEnd end = ChainEnd::Complete;
-    walkBlocks_.clear();
     for (std::uint32_t cursor = firstBlock; cursor != 0; cursor = dataBlock_.nextOffset()) {
         dataBlock_.bytes = file_.view(cursor, DataBlock::kSize);
         if (dataBlock_.bytes == nullptr || exportedBlocks_.testAndSet(cursor / kBlockGranule)) {
@@ -41,10 +40,6 @@ LibraryReader::ChainEnd LibraryReader::walkChain(std::uint32_t firstBlock, Visit
             break;
         }
     }
-    // Outside an extraction of all entries, later walks may read these blocks again.
-    if (!sharingForbidden_) {
-        for (const std::uint64_t granule : walkBlocks_) exportedBlocks_.clear(granule);
-    }
     return end;
 }
 
@@ -54,11 +49,17 @@ bool LibraryReader::exportEntry(const char* displayName) {
     if (!file.create(displayName + baseNameOffset(displayName), file_.identity(), wide_)) {
         return false;
     }
+    // The walks of one export may not share blocks, the companion's included;
+    // outside an extraction of all entries, later exports may read them again.
+    walkBlocks_.clear();
     bool intact = writeContent(file);
     if (current_.companionFirstBlock != 0) {
         intact = writeBinarySection(file, current_.companionFirstBlock, current_.companionSize,
                                     current_.displayName, current_.companionTime) &&
                  intact;
+    }
+    if (!sharingForbidden_) {
+        for (const std::uint64_t granule : walkBlocks_) exportedBlocks_.clear(granule);
     }
     const bool written = file.close();
     return intact && written;
@@ -125,7 +126,9 @@ bool LibraryReader::writeBinarySection(OutputFile& file, std::uint32_t companion
     if (companionSize > file_.size() || companionSize > INT32_MAX) return false;
     const std::size_t rows = (companionSize + kRowBytes - 1) / kRowBytes;
     std::vector<unsigned char> buffer(rows * kRowBytes, 0);
-    const bool complete = readChain(buffer, companionBlock, companionSize);
+    // Rows would show zeros for bytes the chain does not hold: a companion
+    // that cannot be read whole gets no section.
+    if (!readChain(buffer, companionBlock, companionSize)) return false;
 
     const std::size_t nameLength = std::strlen(displayName);
     const char tag =
@@ -155,7 +158,7 @@ bool LibraryReader::writeBinarySection(OutputFile& file, std::uint32_t companion
     file.writeText(values);
     file.writeText(
         "End of PowerBuilder Binary Data Section : No Source Expected After This Point\r\n");
-    return complete;
+    return true;
 }
 
 }  // namespace lorvex

@@ -83,11 +83,17 @@ TEST_F(Damage, CompanionSizeMustFitTheFileAndMatchItsChain) {
         EXPECT_EQ(run(library, {"-e", "w.srw"}).exitCode, 4) << size;
         EXPECT_EQ(readFile("w.srw"), kHeader + "w.srw\r\nsrc") << size;
     }
-    // A chain shorter than the size leaves the section with zeros it cannot vouch for.
+    // A chain shorter than the size would leave zeros in the rows: no section.
     BuiltLibrary shortChain = buildLibrary(oneNode({source, entry("w.bin", "BIN!")}));
     shortChain.setDataSize(0, 1, 8);
     EXPECT_EQ(run(shortChain, {"-e", "w.srw"}).exitCode, 4);
-    EXPECT_NE(readFile("w.srw").find("07w.bin 8 0\r\n20214e4942000000000000"), std::string::npos);
+    EXPECT_EQ(readFile("w.srw"), kHeader + "w.srw\r\nsrc");
+    // A companion running through its own source's blocks is damage too.
+    BuiltLibrary shared = buildLibrary(oneNode({source, entry("w.bin", "BIN!")}));
+    shared.put32(shared.fieldBase(0, 1), shared.blockOffsets[0][0][0]);
+    EXPECT_EQ(run(shared, {"-e", "w.srw", "PCODE\\w.bin"}).exitCode, 4);
+    EXPECT_EQ(readFile("w.srw"), kHeader + "w.srw\r\nsrc");
+    EXPECT_FALSE(fileExists("w.bin"));
     // A longer chain shows the declared size; the bytes after it are dropped.
     BuiltLibrary longChain = buildLibrary(oneNode({source, entry("w.bin", "BIN!MORE")}));
     longChain.setDataSize(0, 1, 4);
