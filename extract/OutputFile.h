@@ -29,7 +29,6 @@ public:
     // Flushes and closes; false when any write, the flush or the close failed.
     [[nodiscard]] bool close();
     bool failed() const { return failed_; }
-    bool wideText() const { return wideText_; }
 
 private:
     void flush();

@@ -118,10 +118,6 @@ bool LibraryFile::fill(Window& window, std::uint64_t offset) {
 }
 
 bool LibraryFile::readAt(std::uint64_t offset, void* destination, std::size_t n) {
-    if (n > kWindowSize) {
-        if (stream_ == nullptr || offset > size_ || n > size_ - offset) return false;
-        return seekTo(offset) && std::fread(destination, 1, n, stream_) == n;
-    }
     const unsigned char* bytes = view(offset, n);
     if (bytes == nullptr) return false;
     std::memcpy(destination, bytes, n);

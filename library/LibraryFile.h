@@ -32,10 +32,11 @@ public:
     void close();
     bool isOpen() const { return stream_ != nullptr; }
 
-    // True only when all n bytes at offset were read; offset + n may not pass the end.
+    // True only when all n bytes at offset were read (n as for view); offset + n may
+    // not pass the end.
     [[nodiscard]] bool readAt(std::uint64_t offset, void* destination, std::size_t n);
-    // The n bytes at offset (n at most 64 KiB) in place, valid until the next
-    // read; null when they cannot all be read.
+    // The n bytes at offset (n at most 256 KiB, more than any record or name) in place, valid until
+    // the next read; null when they cannot all be read.
     [[nodiscard]] const unsigned char* view(std::uint64_t offset, std::size_t n);
 
     std::uint64_t size() const { return size_; }

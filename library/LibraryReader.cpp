@@ -131,18 +131,19 @@ bool LibraryReader::readEntryName() {
     const std::uint16_t nameLength = entryRecord_.nameLength();
     if (nameLength == 0 || (wide_ && nameLength % 2 != 0)) return false;
     const std::uint64_t namePosition = recordPosition_ + entryRecord_.size();
-    nameBytes_.resize(nameLength);
-    if (!file_.readAt(namePosition, nameBytes_.data(), nameLength)) return false;
+    // The name is decoded where it lies in the read window, before any further read.
+    const unsigned char* name = file_.view(namePosition, nameLength);
+    if (name == nullptr) return false;
     recordPosition_ = namePosition + nameLength;
     if (wide_) {
-        fillCurrentEntry(utf16LeToUtf8(nameBytes_.data(), nameLength));
+        fillCurrentEntry(utf16LeToUtf8(name, nameLength));
     } else {
-        const void* zero = std::memchr(nameBytes_.data(), 0, nameLength);
+        const void* zero = std::memchr(name, 0, nameLength);
         const std::size_t length =
-            zero != nullptr ? static_cast<std::size_t>(static_cast<const unsigned char*>(zero) -
-                                                       nameBytes_.data())
-                            : nameLength;
-        fillCurrentEntry(std::string(reinterpret_cast<const char*>(nameBytes_.data()), length));
+            zero != nullptr
+                ? static_cast<std::size_t>(static_cast<const unsigned char*>(zero) - name)
+                : nameLength;
+        fillCurrentEntry(std::string(reinterpret_cast<const char*>(name), length));
     }
     return true;
 }

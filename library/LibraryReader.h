@@ -108,7 +108,6 @@ private:
     std::size_t currentNode_ = 0;
     std::uint64_t recordPosition_ = 0;
     SparseBitset claimedRecords_;  // record starts delivered in this pass
-    std::vector<unsigned char> nameBytes_;
 
     // Blocks read by the current walk, and in an extraction of all entries by
     // every walk of the pass; walkBlocks_ lists the current walk's marks.
