@@ -2,14 +2,12 @@
 #include "fuzz/FuzzInput.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    {
-        lorvex::LibraryReader reader;
-        std::vector<std::string> names;
-        if (!lorvex::fuzz::openInput(data, size, reader, names)) return 0;
-        (void)reader.extractAll();
-        lorvex::fuzz::removeExports();
-        (void)reader.extractEntries(names);
-    }
-    lorvex::fuzz::removeExports();
+    lorvex::LibraryReader reader;
+    std::vector<std::string> names;
+    if (!lorvex::fuzz::openInput(data, size, reader, names)) return 0;
+    (void)reader.extractAll();
+    lorvex::fuzz::removeExports(size);
+    (void)reader.extractEntries(names);
+    lorvex::fuzz::removeExports(size);
     return 0;
 }

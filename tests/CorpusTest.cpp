@@ -1,117 +1,105 @@
 // Real libraries written by the environment itself, read where they are:
-// the suite is skipped when the shared corpus folder is not beside the project.
+// skipped when the shared corpus folder is not beside the project.
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 
+#include "library/LibraryReader.h"
 #include "tests/support/TestFiles.h"
 
 namespace lorvex::testing {
 namespace {
 
-const std::string kCorpus = std::string(LORVEX_SOURCE_DIR) + "/../shared/corpus/";
-
-class Corpus : public ::testing::Test {
-protected:
-    void SetUp() override {
-        if (!fileExists(kCorpus + "README.md")) GTEST_SKIP() << "no corpus at " << kCorpus;
-    }
-};
-
-struct Known {
-    const char* path;
-    int entries;
-};
-
-const Known kLibraries[] = {
-    {"zzia615__WNS-Powerbuilder/wnsservice/wnsservice.pbl", 24},
-    {"macchen__simple_jxc/br.pbl", 0},
-    {"macchen__simple_jxc/navigation.pbl", 0},
-    {"macchen__simple_jxc/operator.pbl", 0},
-    {"macchen__simple_jxc/report.pbl", 0},
-    {"macchen__simple_jxc/main.pbl", 29},
-    {"macchen__simple_jxc/base_lib.pbl", 16},
-    {"macchen__simple_jxc/bd.pbl", 8},
-    {"macchen__simple_jxc/ui.pbl", 4},
-    {"macchen__simple_jxc/sale_pos.pbl", 2},
-    {"macchen__simple_jxc/simple_jxc.pbl", 2},
-    {"macchen__simple_jxc/base_lib.pbd", 7},
-    {"cornelioroyer__abaco-librerias/dw2xls.pbl", 108},
-    {"thansuoi113__Coolmenu-In-PowerBuilder/coolmenu-v9.pbl", 36},
-    {"thansuoi113__PowerBuilder-Code-Examples/clntapp.exe", 1},
-};
-
-std::string totalLine(int entries) {
-    return "--\nTotal objects: " + std::to_string(entries) + "\n";
-}
-
-bool endsWith(const std::string& s, const std::string& tail) {
-    return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
-}
-
-TEST_F(Corpus, SingleByteLibrariesListWithTheirEntryCounts) {
-    for (const Known& library : kLibraries) {
-        const RunResult result = runLorvex({"-v", kCorpus + library.path});
-        EXPECT_EQ(result.exitCode, 0) << library.path;
-        EXPECT_TRUE(endsWith(result.output, totalLine(library.entries))) << library.path;
-    }
-}
-
-TEST_F(Corpus, ExecutableIsReadThroughItsTrailer) {
-    const RunResult result =
-        runLorvex({"-v", kCorpus + "thansuoi113__PowerBuilder-Code-Examples/clntapp.exe"});
-    EXPECT_NE(result.output.find("\nPCODE\\ob.exe "), std::string::npos) << result.output;
-}
-
-// Display names of a listing, read back from its lines.
-std::vector<std::string> listedNames(const std::string& listing) {
+std::vector<std::string> listedNames(const std::string& path) {
     std::vector<std::string> names;
-    std::size_t at = listing.find("--\n") + 3;
-    for (std::size_t end; (end = listing.find('\n', at)) != std::string::npos; at = end + 1) {
-        const std::string line = listing.substr(at, end - at);
-        if (line == "--") break;
-        std::string name = line.substr(0, std::max<std::size_t>(50, line.size() - 29));
-        name.erase(name.find_last_not_of(' ') + 1);
-        names.push_back(name);
-    }
+    LibraryReader reader;
+    if (!reader.open(path.c_str(), false) || !reader.rewind()) return names;
+    while (reader.next()) names.emplace_back(reader.current().displayName);
     return names;
 }
 
-TEST_F(Corpus, EveryEntryExtractsAllAtOnceAndByName) {
-    for (const Known& library : kLibraries) {
+TEST(Corpus, SingleByteLibrariesListAndExtractEveryEntry) {
+    SKIP_WITHOUT_CORPUS();
+    const std::string jxc = "macchen__simple_jxc/";
+    const std::pair<std::string, int> libraries[] = {
+        {"zzia615__WNS-Powerbuilder/wnsservice/wnsservice.pbl", 24},
+        {jxc + "br.pbl", 0},
+        {jxc + "navigation.pbl", 0},
+        {jxc + "operator.pbl", 0},
+        {jxc + "report.pbl", 0},
+        {jxc + "main.pbl", 29},
+        {jxc + "base_lib.pbl", 16},
+        {jxc + "bd.pbl", 8},
+        {jxc + "ui.pbl", 4},
+        {jxc + "sale_pos.pbl", 2},
+        {jxc + "simple_jxc.pbl", 2},
+        {jxc + "base_lib.pbd", 7},
+        {"cornelioroyer__abaco-librerias/dw2xls.pbl", 108},
+        {"thansuoi113__Coolmenu-In-PowerBuilder/coolmenu-v9.pbl", 36},
+        {"thansuoi113__PowerBuilder-Code-Examples/clntapp.exe", 1},  // behind a program
+    };
+    for (const auto& [library, count] : libraries) {
         ScopedTempDir dir;
-        const std::string path = kCorpus + library.path;
-        EXPECT_EQ(runLorvex({"-e", path}).exitCode, 0) << library.path;
+        const std::string path = kCorpus + library;
+        const std::string listing = runLorvex({"-v", path}).output;
         std::vector<std::string> arguments{"-e", path};
-        for (const std::string& name : listedNames(runLorvex({"-v", path}).output))
-            arguments.push_back(name);
-        EXPECT_EQ(arguments.size() - 2, static_cast<std::size_t>(library.entries)) << library.path;
+        for (const std::string& name : listedNames(path)) arguments.push_back(name);
+        EXPECT_EQ(arguments.size(), static_cast<std::size_t>(count) + 2) << library;
+        EXPECT_NE(listing.find("--\nTotal objects: " + std::to_string(count) + "\n"),
+                  std::string::npos);
+        EXPECT_EQ(runLorvex({"-e", path}).exitCode, 0) << library;
         const RunResult named = runLorvex(arguments);
-        EXPECT_EQ(named.exitCode, 0) << library.path;
-        EXPECT_EQ(std::count(named.output.begin(), named.output.end(), '\n'), library.entries)
-            << library.path;
+        EXPECT_EQ(named.exitCode, 0) << library;
+        EXPECT_EQ(std::count(named.output.begin(), named.output.end(), '\n'), count) << library;
     }
 }
 
-std::string withoutCarriageReturns(std::string text) {
-    text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
-    return text;
-}
-
-TEST_F(Corpus, SourcesMatchTheEnvironmentsOwnExports) {
-    const std::string exports = kCorpus + "zzia615__WNS-Powerbuilder/wnsservice_pbl/";
+TEST(Corpus, SourcesMatchTheEnvironmentsOwnExports) {
+    SKIP_WITHOUT_CORPUS();
+    const std::string folder = kCorpus + "zzia615__WNS-Powerbuilder/";
     ScopedTempDir dir;
-    int compared = 0;
-    for (const std::string& name : filesIn(exports)) {
-        const RunResult result = runLorvex(
-            {"-e", kCorpus + "zzia615__WNS-Powerbuilder/wnsservice/wnsservice.pbl", name});
-        EXPECT_EQ(result.output, "Extracting \"" + name + "\"\n");
-        EXPECT_EQ(withoutCarriageReturns(readFile(name)),
-                  withoutCarriageReturns(readFile(exports + name)))
-            << name;
-        ++compared;
+    std::vector<std::string> arguments{"-e", folder + "wnsservice/wnsservice.pbl"};
+    for (const std::string& name : filesIn(folder + "wnsservice_pbl")) arguments.push_back(name);
+    EXPECT_EQ(runLorvex(arguments).exitCode, 0);
+    EXPECT_EQ(arguments.size(), 13U);
+    auto withoutCarriageReturns = [](std::string text) {
+        text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
+        return text;
+    };
+    for (std::size_t i = 2; i < arguments.size(); ++i) {
+        EXPECT_EQ(withoutCarriageReturns(readFile(arguments[i])),
+                  withoutCarriageReturns(readFile(folder + "wnsservice_pbl/" + arguments[i])));
     }
-    EXPECT_EQ(compared, 11);
+}
+
+TEST(Corpus, UnicodeEraLibraries) {
+    SKIP_WITHOUT_CORPUS();
+    ScopedTempDir dir;
+    const std::string korean = kCorpus + "ChaeWoongbin__PowerBuilder/main-unicode.pbl";
+    const std::string listing = runLorvex({"-v", korean}).output;
+    EXPECT_EQ(listing.substr(listing.size() - 18), "\nTotal objects: 6\n");
+    EXPECT_EQ(runLorvex({"-e", korean, "w_main.srw"}).exitCode, 0);
+    const std::string window = readFile("w_main.srw");
+    EXPECT_EQ(window.substr(0, 2), "\xFF\xFE");
+    EXPECT_NE(window.find(wide("07w_main.bin 2564 ")), std::string::npos);
+    EXPECT_NE(window.find("\x80\xac\xc9\xc0"), std::string::npos);  // "search" in Korean
+    // The same application in both generations: the sources not edited between
+    // them are the same text, ASCII widened to UTF-16.
+    const std::string folder = kCorpus + "thansuoi113__Coolmenu-In-PowerBuilder/coolmenu-v";
+    ASSERT_EQ(mkdir("v9", 0755) | mkdir("v10", 0755) | chdir("v9"), 0);
+    EXPECT_EQ(runLorvex({"-e", folder + "9.pbl"}).exitCode, 0);
+    ASSERT_EQ(chdir("../v10"), 0);
+    EXPECT_EQ(runLorvex({"-e", folder + "10-unicode.pbl"}).exitCode, 0);
+    ASSERT_EQ(chdir(".."), 0);
+    EXPECT_EQ(filesIn("v9"), filesIn("v10"));
+    int same = 0;
+    for (const std::string& name : filesIn("v9"))
+        same += name.find(".sr") != std::string::npos &&
+                readFile("v10/" + name) == "\xFF\xFE" + wide(readFile("v9/" + name));
+    EXPECT_EQ(same, 14);
 }
 
 }  // namespace

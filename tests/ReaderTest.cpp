@@ -1,3 +1,5 @@
+// The walk over a library's entries: which display names one pass yields,
+// for intact trees and for every kind of damage to nodes and records.
 #include <gtest/gtest.h>
 
 #include "library/LibraryReader.h"
@@ -6,185 +8,118 @@
 namespace lorvex::testing {
 namespace {
 
-// All display names of one pass, in iteration order.
-std::vector<std::string> passNames(LibraryReader& reader) {
-    std::vector<std::string> names;
-    if (!reader.rewind()) return names;
+using Names = std::vector<std::string>;
+
+Names namesOf(const BuiltLibrary& library) {
+    ScopedTempDir dir;
+    LibraryReader reader;
+    if (!library.writeTo("lib.pbl") || !reader.open("lib.pbl", false) || !reader.rewind())
+        return {"<not opened>"};
+    Names names;
     while (reader.next()) names.emplace_back(reader.current().displayName);
     return names;
 }
 
-std::vector<std::string> namesOf(const BuiltLibrary& library) {
-    ScopedTempDir dir;
-    if (!library.writeTo("lib.pbl")) return {"<not written>"};
-    LibraryReader reader;
-    if (!reader.open("lib.pbl", false)) return {"<not opened>"};
-    return passNames(reader);
-}
-
-NodeLayout nodeOf(std::vector<std::string> names) {
+NodeLayout nodeOf(const Names& names) {
     NodeLayout node;
     for (const std::string& name : names) node.entries.push_back(entry(name, "x"));
     return node;
 }
 
-using Names = std::vector<std::string>;
-
-TEST(Reader, HeaderFoundWithAndWithoutTrailer) {
-    LibraryLayout plain;
-    plain.nodes = {nodeOf({"a.srw"})};
-    const BuiltLibrary atStart = buildLibrary(plain);
-    EXPECT_EQ(atStart.nodeOffsets[0], 1024U);
-    EXPECT_EQ(namesOf(atStart), Names{"a.srw"});
-
-    LibraryLayout executable = plain;
-    executable.trailer = true;
-    executable.headerOffset = 22528;  // a program in front of the library
-    const BuiltLibrary behind = buildLibrary(executable);
-    EXPECT_EQ(behind.nodeOffsets[0], 22528U + 1024U);
-    EXPECT_EQ(namesOf(behind), Names{"a.srw"});
-    // Offsets inside nodes are absolute: the data block is found as stored.
-    ScopedTempDir dir;
-    ASSERT_TRUE(behind.writeTo("app.exe"));
-    LibraryReader reader;
-    ASSERT_TRUE(reader.open("app.exe", false));
-    ASSERT_TRUE(reader.rewind() && reader.next());
-    EXPECT_EQ(reader.current().firstBlock, behind.blockOffsets[0][0][0]);
-}
-
-TEST(Reader, NodeListVisitsNodeThenLeftSubtreeThenRightNeighbour) {
-    LibraryLayout layout;
-    layout.nodes = {nodeOf({"root"}), nodeOf({"a"}), nodeOf({"c"}), nodeOf({"b"})};
-    layout.nodes[0].left = 1;   // A
-    layout.nodes[0].right = 3;  // B
-    layout.nodes[1].right = 2;  // C, A's right neighbour
-    EXPECT_EQ(namesOf(buildLibrary(layout)),
-              (Names{"PCODE\\root", "PCODE\\a", "PCODE\\c", "PCODE\\b"}));
-}
-
-TEST(Reader, MissingEntryMagicEndsNodeOrPass) {
-    LibraryLayout layout;
+TEST(Reader, PassOverDamagedNodesAndRecords) {
+    LibraryLayout layout;  // a1 a2 a3 | b1 b2 | c1, each node the right neighbour of the one before
     layout.nodes = {nodeOf({"a1", "a2", "a3"}), nodeOf({"b1", "b2"}), nodeOf({"c1"})};
     layout.nodes[0].right = 1;
     layout.nodes[1].right = 2;
-
-    BuiltLibrary inNode = buildLibrary(layout);
-    inNode.dropEntryMagic(0, 1);  // the rest of the first node is skipped
-    EXPECT_EQ(namesOf(inNode), (Names{"PCODE\\a1", "PCODE\\b1", "PCODE\\b2", "PCODE\\c1"}));
-
-    BuiltLibrary advanced = buildLibrary(layout);
-    advanced.dropEntryMagic(1, 0);  // first record of a node reached by advancing: the pass ends
-    EXPECT_EQ(namesOf(advanced), (Names{"PCODE\\a1", "PCODE\\a2", "PCODE\\a3"}));
-
-    BuiltLibrary first = buildLibrary(layout);
-    first.dropEntryMagic(0, 0);  // first record of the first node: on to the next node
-    EXPECT_EQ(namesOf(first), (Names{"PCODE\\b1", "PCODE\\b2", "PCODE\\c1"}));
-}
-
-TEST(Reader, EmptyNodesAreSteppedOver) {
-    LibraryLayout layout;
-    layout.nodes = {NodeLayout{}, NodeLayout{}, nodeOf({"c"})};
-    layout.nodes[0].right = 1;
-    layout.nodes[1].right = 2;
-    EXPECT_EQ(namesOf(buildLibrary(layout)), Names{"PCODE\\c"});
-
-    LibraryLayout empty;
-    empty.nodes = {NodeLayout{}};
-    ScopedTempDir dir;
-    ASSERT_TRUE(buildLibrary(empty).writeTo("empty.pbl"));
-    LibraryReader reader;
-    ASSERT_TRUE(reader.open("empty.pbl", false));
-    EXPECT_TRUE(reader.rewind());
-    EXPECT_FALSE(reader.next());
-}
-
-TEST(Reader, StoredNamesDecideKindAndDisplayName) {
+    const std::string a1 = "PCODE\\a1", a2 = "PCODE\\a2", a3 = "PCODE\\a3", b1 = "PCODE\\b1",
+                      b2 = "PCODE\\b2", c1 = "PCODE\\c1";
+    using L = BuiltLibrary;
     struct Case {
-        const char* stored;
-        EntryKind kind;
-        const char* display;
+        const char* what;
+        void (*damage)(L&);
+        Names expected;
     };
+    // clang-format off
     const Case cases[] = {
-        {"w_main.srw", EntryKind::Source, "w_main.srw"},
-        {"w_main.SRW", EntryKind::Source, "w_main.SRW"},
-        {"app.sra", EntryKind::Source, "app.sra"},
-        {"w_main.win", EntryKind::Pcode, "PCODE\\w_main.win"},
-        {"C:\\img\\logo.bmp", EntryKind::Resource, "RESOURCES\\C:\\img\\logo.bmp"},
-        {"a/b", EntryKind::Resource, "RESOURCES\\a/b"},
-        {"abc", EntryKind::Pcode, "PCODE\\abc"},
-        {"x.sr", EntryKind::Pcode, "PCODE\\x.sr"},
-        {".srx", EntryKind::Source, ".srx"},
+        {"intact", [](L&) {}, {a1, a2, a3, b1, b2, c1}},
+        {"a record without ENT* ends its node", [](L& l) { l.put32(l.recordOffsets[0][1], 0); },
+         {a1, b1, b2, c1}},
+        {"so does the first record of the first node", [](L& l) { l.put32(l.recordOffsets[0][0], 0); },
+         {b1, b2, c1}},
+        {"the first record of a node reached by advancing ends the pass",
+         [](L& l) { l.put32(l.recordOffsets[1][0], 0); }, {a1, a2, a3}},
+        {"a name length of 0 ends the pass", [](L& l) { l.put16(l.field(0, 1, 14), 0); }, {a1}},
+        {"a name past the end ends the pass", [](L& l) { l.put16(l.field(2, 0, 14), 0xFFFF); },
+         {a1, a2, a3, b1, b2}},
+        {"a huge entry count ends at the first record without ENT*",
+         [](L& l) { l.put16(l.nodeOffsets[0] + 20, 0xFFFF); }, {a1, a2, a3, b1, b2, c1}},
+        {"records past the entry count are not read", [](L& l) { l.put16(l.nodeOffsets[0] + 20, 2); },
+         {a1, a2, b1, b2, c1}},
+        {"an empty node is stepped over", [](L& l) { l.put16(l.nodeOffsets[1] + 20, 0); },
+         {a1, a2, a3, c1}},
+        {"loops and overlapping nodes are cut",
+         [](L& l) {
+             l.put32(l.nodeOffsets[1] + 4, l.nodeOffsets[1]);
+             l.put32(l.nodeOffsets[2] + 12, l.nodeOffsets[0]);
+             l.put32(l.nodeOffsets[2] + 4, l.nodeOffsets[2] + 8);
+         }, {a1, a2, a3, b1, b2, c1}},
+        {"an unreadable node is cut", [](L& l) { l.put32(l.nodeOffsets[1] + 12, l.bytes.size() - 16); },
+         {a1, a2, a3, b1, b2}},
     };
-    LibraryLayout layout;
-    layout.nodes.resize(1);
-    for (const Case& c : cases) layout.nodes[0].entries.push_back(entry(c.stored, "data"));
-    ScopedTempDir dir;
-    ASSERT_TRUE(buildLibrary(layout).writeTo("lib.pbl"));
-    LibraryReader reader;
-    ASSERT_TRUE(reader.open("lib.pbl", false));
-    ASSERT_TRUE(reader.rewind());
+    // clang-format on
     for (const Case& c : cases) {
-        ASSERT_TRUE(reader.next()) << c.stored;
-        EXPECT_EQ(reader.current().kind, c.kind) << c.stored;
-        EXPECT_STREQ(reader.current().displayName, c.display);
-    }
-    EXPECT_FALSE(reader.next());
-}
-
-TEST(Reader, ListedSizeOfSourceIsItsExportSize) {
-    LibraryLayout layout;
-    layout.nodes.resize(1);
-    EntryLayout plain = entry("w_main.srw", std::string(100, 'x'));  // a 10-character name
-    EntryLayout commented = plain;
-    commented.commentLength = 5;
-    EntryLayout compiled = entry("w_main.win", std::string(100, 'x'));
-    layout.nodes[0].entries = {plain, commented, compiled};
-    ScopedTempDir dir;
-    ASSERT_TRUE(buildLibrary(layout).writeTo("lib.pbl"));
-    LibraryReader reader;
-    ASSERT_TRUE(reader.open("lib.pbl", false));
-    ASSERT_TRUE(reader.rewind());
-    for (std::uint32_t expected : {128U, 148U, 100U}) {
-        ASSERT_TRUE(reader.next());
-        EXPECT_EQ(reader.current().listedSize, expected);
+        BuiltLibrary library = buildLibrary(layout);
+        c.damage(library);
+        EXPECT_EQ(namesOf(library), c.expected) << c.what;
     }
 }
 
-TEST(Reader, BaseNameOffsetSkipsDirectoriesButNeverPositionZero) {
-    EXPECT_EQ(LibraryReader::baseNameOffset("PCODE\\w_main.win"), 6U);
-    EXPECT_EQ(LibraryReader::baseNameOffset("w_main.srw"), 0U);
-    EXPECT_EQ(LibraryReader::baseNameOffset("\\abc"), 0U);
-    EXPECT_EQ(LibraryReader::baseNameOffset("RESOURCES\\C:\\img/logo.bmp"), 17U);
-    EXPECT_EQ(LibraryReader::baseNameOffset("RESOURCES\\dir\\"), 14U);
-    EXPECT_EQ(LibraryReader::baseNameOffset(""), 0U);
+TEST(Reader, NodesVisitedAsNodeLeftSubtreeRightNeighbour) {
+    LibraryLayout layout;
+    layout.nodes = {nodeOf({"root"}), nodeOf({"a"}), nodeOf({"c"}), nodeOf({"b"})};
+    layout.nodes[0].left = 1;
+    layout.nodes[0].right = 3;
+    layout.nodes[1].right = 2;
+    const Names expected{"PCODE\\root", "PCODE\\a", "PCODE\\c", "PCODE\\b"};
+    EXPECT_EQ(namesOf(buildLibrary(layout)), expected);
+    layout.headerOffset = 22528;  // behind a program, found through the trailer
+    EXPECT_EQ(namesOf(buildLibrary(layout)), expected);
 }
 
-TEST(Reader, AwkwardNamesStayInTheirBufferAndKeepTheRecordPosition) {
-    LibraryLayout layout;
-    layout.nodes.resize(1);
-    EntryLayout longName = entry(std::string(120, 'n'), "x");
-    EntryLayout unterminated = entry("", "x");
-    unterminated.storedName = bytesOf("open.win");  // no terminating zero
-    EntryLayout innerZero = entry("", "x");
-    innerZero.storedName = Bytes{'a', 'b', 0, 'c', 'd', 0};
-    EntryLayout longSource = entry(std::string(150, 's') + ".srw", "x");
-    layout.nodes[0].entries = {longName, unterminated, innerZero, longSource,
-                               entry("last.srw", "x")};
-    EXPECT_EQ(namesOf(buildLibrary(layout)),
-              (Names{"PCODE\\" + std::string(93, 'n'), "PCODE\\open.win", "PCODE\\ab",
+TEST(Reader, StoredNamesGiveKindPrefixAndFitTheirBuffer) {
+    std::vector<EntryLayout> entries{entry("", "x"), entry("", "x")};
+    entries[0].storedName = Bytes{'o', 'p', 'e', 'n'};  // no terminator
+    entries[1].storedName = Bytes{'a', 'b', 0, 'c', 'd', 0};
+    for (const char* name : {"w_main.srw", "w_main.SRW", ".srx", "w_main.win", "x.sr",
+                             "C:\\img\\logo.bmp", "a/b", "c:logo.gif"})
+        entries.push_back(entry(name, "x"));
+    entries.push_back(entry(std::string(120, 'n'), "x"));
+    entries.push_back(entry(std::string(150, 's') + ".srw", "x"));
+    entries.push_back(entry("last.srw", "x"));
+    EXPECT_EQ(namesOf(buildLibrary(oneNode(entries))),
+              (Names{"PCODE\\open", "PCODE\\ab", "w_main.srw", "w_main.SRW", ".srx",
+                     "PCODE\\w_main.win", "PCODE\\x.sr", "RESOURCES\\C:\\img\\logo.bmp",
+                     "RESOURCES\\a/b", "RESOURCES\\c:logo.gif", "PCODE\\" + std::string(93, 'n'),
                      std::string(99, 's'), "last.srw"}));
 }
 
-TEST(Reader, BadNameLengthsEndThePass) {
-    LibraryLayout layout;
-    layout.nodes = {nodeOf({"a", "b"}), nodeOf({"c"})};
-    layout.nodes[0].right = 1;
-    BuiltLibrary zero = buildLibrary(layout);
-    zero.setNameLength(0, 1, 0);
-    EXPECT_EQ(namesOf(zero), Names{"PCODE\\a"});
-    BuiltLibrary huge = buildLibrary(layout);
-    huge.setNameLength(1, 0, 0xFFFF);  // runs past the end of the file
-    EXPECT_EQ(namesOf(huge), (Names{"PCODE\\a", "PCODE\\b"}));
+TEST(Reader, NodesSharingRecordsDeliverEachRecordOnce) {
+    std::vector<EntryLayout> entries;
+    for (const unsigned char name : {'a', 'b', 'c', 'd'}) {
+        entries.push_back(entry("", ""));
+        entries.back().storedName = Bytes(40, 0);  // zero bytes after the name
+        entries.back().storedName->front() = name;
+    }
+    BuiltLibrary library = buildLibrary(oneNode(entries));
+    // Two more nodes whose headers lie in those zero bytes just before the
+    // root's fourth and third records, so their records are the root's.
+    const std::uint32_t second = library.recordOffsets[0][3] - 32;
+    const std::uint32_t third = library.recordOffsets[0][2] - 32;
+    library.put32(library.nodeOffsets[0] + 12, second);
+    library.put32(second + 12, third);
+    library.put16(second + 20, 1);
+    library.put16(third + 20, 2);
+    EXPECT_EQ(namesOf(library), (Names{"PCODE\\a", "PCODE\\b", "PCODE\\c", "PCODE\\d"}));
 }
 
 TEST(Reader, DeepTreeIsWalkedWithoutRecursion) {
@@ -193,39 +128,10 @@ TEST(Reader, DeepTreeIsWalkedWithoutRecursion) {
     layout.nodeBlockSize = 64;
     layout.nodes.resize(kDepth);
     for (int i = 0; i < kDepth; ++i) {
-        EntryLayout e = entry("n", "");
-        e.noBlocks = true;
-        layout.nodes[static_cast<std::size_t>(i)].entries = {e};
-        if (i + 1 < kDepth) layout.nodes[static_cast<std::size_t>(i)].left = i + 1;
+        layout.nodes[i].entries = {entry("n", "")};
+        layout.nodes[i].left = i + 1 < kDepth ? i + 1 : -1;
     }
-    ScopedTempDir dir;
-    ASSERT_TRUE(buildLibrary(layout).writeTo("deep.pbl"));
-    LibraryReader reader;
-    ASSERT_TRUE(reader.open("deep.pbl", false));
-    EXPECT_EQ(reader.nodes().size(), static_cast<std::size_t>(kDepth));
-    EXPECT_EQ(passNames(reader).size(), static_cast<std::size_t>(kDepth));
-}
-
-TEST(Reader, TreeIsCutWhereItLoopsOrCannotBeRead) {
-    LibraryLayout layout;
-    layout.nodes = {nodeOf({"root"}), nodeOf({"a"}), nodeOf({"b"})};
-    layout.nodes[0].left = 1;
-    layout.nodes[0].right = 2;
-    const Names all{"PCODE\\root", "PCODE\\a", "PCODE\\b"};
-
-    BuiltLibrary selfLoop = buildLibrary(layout);
-    selfLoop.setLeft(1, selfLoop.nodeOffsets[1]);
-    selfLoop.setRight(1, selfLoop.nodeOffsets[0]);
-    EXPECT_EQ(namesOf(selfLoop), all);
-
-    BuiltLibrary backToRoot = buildLibrary(layout);
-    backToRoot.setRight(2, backToRoot.nodeOffsets[0]);
-    backToRoot.setLeft(2, backToRoot.nodeOffsets[2] + 8);  // overlaps its own header
-    EXPECT_EQ(namesOf(backToRoot), all);
-
-    BuiltLibrary pastEnd = buildLibrary(layout);
-    pastEnd.setLeft(0, static_cast<std::uint32_t>(pastEnd.bytes.size() - 16));
-    EXPECT_EQ(namesOf(pastEnd), (Names{"PCODE\\root", "PCODE\\b"}));
+    EXPECT_EQ(namesOf(buildLibrary(layout)).size(), static_cast<std::size_t>(kDepth));
 }
 
 }  // namespace
