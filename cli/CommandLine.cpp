@@ -3,52 +3,85 @@
 #include <string>
 #include <vector>
 
+#include "check/CheckLibrary.h"
+#include "cli/SyncOptions.h"
 #include "cli/Version.h"
+#include "extract/ExtractEntries.h"
 #include "library/EntryNames.h"
 #include "library/LibraryReader.h"
+#include "library/Report.h"
+#include "listing/ListEntries.h"
+#include "sync/SyncSources.h"
 
 namespace lorvex {
 
 namespace {
 
-void printUsage(std::FILE* console) {
+void printUsage(std::FILE* out) {
     std::fputs("Lorvex " LORVEX_VERSION " - lists and extracts the entries of library files\n",
-               console);
+               out);
     std::fputs(
         "USAGE: lorvex <switch> <library_file> [library_entries ...]\n Switches are: \n"
-        "\t-v\tlist entries\n\t-e\textract entries\n",
-        console);
+        "\t-v\tlist entries\n\t-e\textract entries\n"
+        "\t-t\tcheck entries\n\t-s\texport the sources of libraries into folders (see lorvex(1))\n",
+        out);
+}
+
+// A first entry name that is itself a library suggests a shell wildcard meant
+// for several libraries; only the first is read.
+void hintAtSecondLibrary(const std::vector<std::string>& names, std::FILE* errors) {
+    LibraryReader probe;
+    if (!names.empty() && names.front() != "*.*" && probe.open(names.front())) {
+        report(errors, "hint",
+               names.front() +
+                   " is a library too, but only one library is read per run: "
+                   "the names after it are entry names");
+    }
 }
 
 }  // namespace
 
-int runCommandLine(int argc, const char* const* argv, std::FILE* console) {
+int runCommandLine(int argc, const char* const* argv, std::FILE* out, std::FILE* errors) {
     if (argc < 3) {
-        printUsage(console);
+        printUsage(out);
         return kExitUsage;
     }
-    const char* command = argv[1];
-    const bool list = equalsIgnoringCase(command, "-v");
-    const bool extract = equalsIgnoringCase(command, "-e");
-    if (!list && !extract) {
-        std::fprintf(console, "Unknown command line switch: %s\n", command);
+    const std::string command = argv[1];
+    const std::vector<std::string> rest(argv + 2, argv + argc);
+    if (equalsIgnoringCase(command.c_str(), "-s")) {
+        SyncOptions options;
+        std::string problem;
+        if (!parseSyncOptions(rest, options, problem)) {
+            std::fprintf(out, "Unknown command line switch: %s\n", problem.c_str());
+            return kExitUnknownSwitch;
+        }
+        if (options.libraries.empty()) {
+            printUsage(out);
+            return kExitUsage;
+        }
+        return syncSources(options, out, errors);
+    }
+    const bool list = equalsIgnoringCase(command.c_str(), "-v");
+    const bool extract = equalsIgnoringCase(command.c_str(), "-e");
+    const bool check = equalsIgnoringCase(command.c_str(), "-t");
+    if (!list && !extract && !check) {
+        std::fprintf(out, "Unknown command line switch: %s\n", command.c_str());
         return kExitUnknownSwitch;
     }
     LibraryReader reader;
-    reader.setConsole(console);
-    if (!reader.open(argv[2], false)) {
-        std::fputs("File open error or wrong format!\n", console);
+    if (!reader.open(rest.front())) {
+        std::fputs("File open error or wrong format!\n", out);
+        report(errors, rest.front(), reader.error());
         return kExitOpenError;
     }
     if (list) {
-        reader.listEntries();
-        reader.close();
+        listEntries(reader, out);
         return kExitDone;
     }
-    const std::vector<std::string> names(argv + 3, argv + argc);
-    const bool extracted = reader.extractEntries(names);
-    reader.close();
-    return extracted ? kExitDone : kExitExportFailed;
+    if (check) return checkLibrary(reader, out) ? kExitDone : kExitExportFailed;
+    const std::vector<std::string> names(rest.begin() + 1, rest.end());
+    hintAtSecondLibrary(names, errors);
+    return extractEntries(reader, rest.front(), names, out, errors) ? kExitDone : kExitExportFailed;
 }
 
 }  // namespace lorvex

@@ -4,39 +4,36 @@
 #include <string>
 #include <vector>
 
-#include "library/LibraryFile.h"
+#include "extract/ByteSink.h"
+#include "platform/Platform.h"
 
 namespace lorvex {
 
 // One export file being written. Bytes are gathered in a large buffer; any
 // failed write is remembered, so close() tells whether the whole file made it
-// to disk. Text the writer adds goes through writeText, which writes it as it
-// is or, for Unicode-era exports, as UTF-16LE.
-class OutputFile {
+// to disk.
+class OutputFile final : public ByteSink {
 public:
     OutputFile();
-    ~OutputFile();
+    ~OutputFile() override;
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
 
-    // Creates or truncates name in the current directory. False when it cannot
-    // be opened for writing or is the library itself (which is then untouched).
-    [[nodiscard]] bool create(const char* name, const FileIdentity& library, bool wideText);
-    void write(const void* bytes, std::size_t count);
-    void writeText(const char* utf8, std::size_t length);
-    void writeText(const std::string& utf8) { writeText(utf8.data(), utf8.size()); }
-    void writeText(const char* utf8);
+    // Creates or empties path. False, with failure() saying why, when it cannot
+    // be opened for writing, is a link, or is the library itself (which is then untouched).
+    [[nodiscard]] bool create(const std::string& path, const platform::FileIdentity& library);
+    void write(const void* bytes, std::size_t count) override;
     // Flushes and closes; false when any write, the flush or the close failed.
     [[nodiscard]] bool close();
-    bool failed() const { return failed_; }
+    const char* failure() const override { return failed_ ? error_.c_str() : nullptr; }
 
 private:
     void flush();
-    void writeThrough(const unsigned char* bytes, std::size_t count);
+    void fail();
 
     int descriptor_ = -1;
     bool failed_ = false;
-    bool wideText_ = false;
+    std::string error_;
     std::vector<unsigned char> buffer_;
     std::size_t used_ = 0;
 };

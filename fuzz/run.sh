@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds the fuzz targets and runs each for a fixed time, seeded with the
-# builder's libraries and, when they sit beside the project, the real ones.
-# Any crash, leak, timeout or sanitizer report fails the run and shows the input.
+# Builds the fuzz target and runs it for a fixed time, seeded with the sample
+# library, a target file and, when they sit beside the project, the real
+# libraries, with a dictionary of the format's magic values. Any crash, leak,
+# timeout or sanitizer report fails the run and shows the input.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-90}
@@ -9,20 +10,18 @@ cmake --preset fuzz >/dev/null && cmake --build --preset fuzz
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/seeds"
-./build/fuzz/fuzz/make_seeds "$work/seeds"
+cp examples/sample.pbl "$work/seeds/"
+printf 'save_format v3.0(19990112)\r\nliblist "input.pbl;input.pbt;sub\\\\a.pbl";\r\n' >"$work/seeds/target"
 [ -d ../shared/corpus ] && find ../shared/corpus -type f \( -iname '*.pb[ld]' -o -iname '*.exe' \) \
   -size -200k -exec cp {} "$work/seeds/" \;
-for target in FuzzReader FuzzExtract; do
-  mkdir -p "$work/$target" && cp "$work/seeds"/* "$work/$target/"
-  echo "== $target for ${seconds}s"
-  if ! ./build/fuzz/fuzz/$target "$work/$target" -max_total_time="$seconds" -timeout=10 \
-      -rss_limit_mb=2048 -max_len=65536 -print_final_stats=1 -artifact_prefix="$work/" \
-      >"$work/$target.log" 2>&1; then
-    tail -n 40 "$work/$target.log"
-    for input in "$work"/crash-* "$work"/leak-* "$work"/timeout-* "$work"/oom-*; do
-      [ -f "$input" ] && { echo "input $input:"; od -A x -t x1z "$input" | head -n 64; }
-    done
-    exit 1
-  fi
-  grep -E '^stat::' "$work/$target.log"
-done
+root=$PWD
+if ! (cd "$work" && "$root/build/fuzz/fuzz/FuzzCommands" "$work/seeds" -max_total_time="$seconds" \
+    -timeout=20 -rss_limit_mb=2048 -max_len=65536 -dict="$root/fuzz/lorvex.dict" \
+    -print_final_stats=1 -artifact_prefix="$work/" >"$work/log" 2>&1); then
+  tail -n 40 "$work/log"
+  for input in "$work"/crash-* "$work"/leak-* "$work"/timeout-* "$work"/oom-*; do
+    [ -f "$input" ] && { echo "input $input:"; od -A x -t x1z "$input" | head -n 64; }
+  done
+  exit 1
+fi
+grep -E '^stat::' "$work/log"

@@ -12,7 +12,6 @@ struct CurrentEntry {
     static constexpr int kNameCapacity = 100;  // 99 bytes and the terminating zero
     char displayName[kNameCapacity] = {};
     EntryKind kind = EntryKind::Source;
-    std::uint32_t listedSize = 0;
     std::uint32_t dataSize = 0;
     std::uint32_t firstBlock = 0;
     std::uint32_t companionFirstBlock = 0;

@@ -24,6 +24,10 @@
 
 namespace lorvex {
 
+// Libraries come in two generations: single-byte names and text, or UTF-16LE
+// names and text with a larger header and entry record.
+enum class Generation { SingleByte, UnicodeEra };
+
 inline bool hasMagic(const unsigned char* bytes, const char (&magic)[5]) {
     return std::memcmp(bytes, magic, 4) == 0;
 }
@@ -45,11 +49,16 @@ struct HeaderRecord {
     bool isHeader() const { return hasMagic(bytes.data(), "HDR*"); }
     // Only the Unicode-era versions write the environment's name in UTF-16LE
     // right after the magic; older headers hold it in single bytes or not at all.
-    bool isUnicodeEra() const {
+    Generation generation() const {
         static constexpr unsigned char kWideName[24] = {'P', 0, 'o', 0, 'w', 0, 'e', 0,
                                                         'r', 0, 'B', 0, 'u', 0, 'i', 0,
                                                         'l', 0, 'd', 0, 'e', 0, 'r', 0};
-        return std::memcmp(bytes.data() + 4, kWideName, sizeof kWideName) == 0;
+        return std::memcmp(bytes.data() + 4, kWideName, sizeof kWideName) == 0
+                   ? Generation::UnicodeEra
+                   : Generation::SingleByte;
+    }
+    static constexpr std::uint32_t rootDistance(Generation generation) {
+        return generation == Generation::UnicodeEra ? 1536 : 1024;
     }
 };
 static_assert(sizeof(HeaderRecord) == 234);
@@ -64,22 +73,49 @@ struct NodeHeader {
 };
 static_assert(sizeof(NodeHeader) == 32);
 
-// The fixed part of an entry record. Both generations share the field order;
-// the Unicode-era record has four more unused bytes after the magic.
+// The fixed part of a single-byte entry record: "ENT*", 4 unused bytes, then
+// first data block, data size, time, comment length and name length.
 struct EntryRecord {
-    static constexpr std::size_t kNarrowSize = 24;
-    static constexpr std::size_t kWideSize = 28;
-    std::array<unsigned char, kWideSize> bytes{};
-    std::size_t shift = 0;  // 0 for single-byte records, 4 for Unicode-era ones
-
-    bool isEntry() const { return hasMagic(bytes.data(), "ENT*"); }
-    std::uint32_t firstBlock() const { return readLe32(bytes.data() + shift + 8); }
-    std::uint32_t dataSize() const { return readLe32(bytes.data() + shift + 12); }
-    std::uint32_t modificationTime() const { return readLe32(bytes.data() + shift + 16); }
-    std::uint16_t commentLength() const { return readLe16(bytes.data() + shift + 20); }
-    std::uint16_t nameLength() const { return readLe16(bytes.data() + shift + 22); }
-    std::size_t size() const { return kNarrowSize + shift; }
+    static constexpr std::size_t kSize = 24;
+    static constexpr std::size_t kFields = 8;
+    std::array<unsigned char, kSize> bytes{};
 };
+static_assert(sizeof(EntryRecord) == 24);
+
+// The Unicode-era entry record: the same fields after 8 unused bytes; its
+// comment length counts UTF-16 code units.
+struct UnicodeEntryRecord {
+    static constexpr std::size_t kSize = 28;
+    static constexpr std::size_t kFields = 12;
+    std::array<unsigned char, kSize> bytes{};
+};
+static_assert(sizeof(UnicodeEntryRecord) == 28);
+
+// The fields of an entry record of either generation, decoded.
+struct EntryFields {
+    bool isEntry = false;
+    std::uint32_t firstBlock = 0;
+    std::uint32_t dataSize = 0;
+    std::uint32_t modificationTime = 0;
+    std::uint16_t commentLength = 0;
+    std::uint16_t nameLength = 0;
+
+    template <typename Record>
+    static EntryFields decode(const unsigned char* record) {
+        const unsigned char* fields = record + Record::kFields;
+        return EntryFields{hasMagic(record, "ENT*"), readLe32(fields),      readLe32(fields + 4),
+                           readLe32(fields + 8),     readLe16(fields + 12), readLe16(fields + 14)};
+    }
+};
+
+inline std::size_t entryRecordSize(Generation generation) {
+    return generation == Generation::UnicodeEra ? UnicodeEntryRecord::kSize : EntryRecord::kSize;
+}
+
+inline EntryFields decodeEntry(Generation generation, const unsigned char* record) {
+    return generation == Generation::UnicodeEra ? EntryFields::decode<UnicodeEntryRecord>(record)
+                                                : EntryFields::decode<EntryRecord>(record);
+}
 
 // A data block is read in place: a view of its 512 bytes in the reader's
 // window, valid until the next read of the library.

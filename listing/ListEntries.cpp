@@ -1,22 +1,31 @@
-#include <cstdio>
+#include "listing/ListEntries.h"
 
-#include "library/LibraryReader.h"
+#include "extract/ExportWriter.h"
+#include "library/EntryNames.h"
 #include "listing/CalendarTime.h"
 
 namespace lorvex {
 
-void LibraryReader::listEntries() {
-    std::fputs("Listing entries...\n--\n", console_);
-    if (!rewind()) return;
+void listEntries(LibraryReader& reader, std::FILE* out) {
+    std::fputs("Listing entries...\n--\n", out);
+    if (!reader.rewind()) return;
     int count = 0;
-    while (next()) {
-        const CalendarTime time = toLocalTime(current_.modificationTime);
-        std::fprintf(console_, "%-50s%09u %02i.%02i.%04i %02i:%02i:%02i\n", current_.displayName,
-                     static_cast<unsigned>(current_.listedSize), time.day, time.month, time.year,
-                     time.hour, time.minute, time.second);
+    while (reader.next()) {
+        const CurrentEntry& entry = reader.current();
+        // A source lists as the size of its export file without binary data.
+        std::uint32_t size = entry.dataSize;
+        if (entry.kind == EntryKind::Source) {
+            size += ExportWriter::sourceHeaderSize(
+                reader.generation(), entry.displayName + baseNameOffset(entry.displayName),
+                entry.commentLength != 0);
+        }
+        const CalendarTime time = toLocalTime(entry.modificationTime);
+        std::fprintf(out, "%-50s%09u %02i.%02i.%04i %02i:%02i:%02i\n", entry.displayName,
+                     static_cast<unsigned>(size), time.day, time.month, time.year, time.hour,
+                     time.minute, time.second);
         ++count;
     }
-    std::fprintf(console_, "--\nTotal objects: %i\n", count);
+    std::fprintf(out, "--\nTotal objects: %i\n", count);
 }
 
 }  // namespace lorvex

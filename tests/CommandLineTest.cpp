@@ -1,6 +1,6 @@
-// The command line, its exit codes and messages, and the listing.
+// The command line: exit codes, messages on both streams, listings byte for
+// byte, and the real binary end to end.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include "examples/SampleLibrary.h"
 #include "tests/support/TestFiles.h"
@@ -8,92 +8,121 @@
 namespace lorvex::testing {
 namespace {
 
-TEST(CommandLine, ExitCodesAndMessages) {
+// A listing line of an entry saved at 1970-01-01 00:00:00 UTC.
+std::string line(const std::string& name, const char* size) {
+    return name + std::string(name.size() < 50 ? 50 - name.size() : 0, ' ') + size +
+           " 01.01.1970 00:00:00\n";
+}
+
+TEST(CommandLine, ExitCodesMessagesAndListings) {
     const std::string usage =
-        "USAGE: lorvex <switch> <library_file> [library_entries ...]\n"
-        " Switches are: \n\t-v\tlist entries\n\t-e\textract entries\n";
-    const std::string openError = "File open error or wrong format!\n";
+        "USAGE: lorvex <switch> <library_file> [library_entries ...]\n Switches are: \n"
+        "\t-v\tlist entries\n\t-e\textract entries\n\t-t\tcheck entries\n"
+        "\t-s\texport the sources of libraries into folders (see lorvex(1))\n";
+    const std::string openError = "File open error or wrong format!\n",
+                      heading = "Listing entries...\n--\n";
+    setenv("TZ", "UTC", 1);
+    tzset();
     ScopedTempDir dir;
-    ASSERT_TRUE(buildLibrary(sampleLibrary()).writeTo("sample.pbl"));
-    BuiltLibrary seven = buildLibrary(oneNode({}));
-    seven.bytes.resize(7);  // too short for the trailer probe
-    BuiltLibrary rootless = buildLibrary(oneNode({}));
+    std::string cedillas;
+    for (int i = 0; i < 60; ++i) cedillas += "\xC3\xA7";
+    // clang-format off
+    const std::string chinese = "\xE4\xB8\xAD\xE6\x96\x87.srw", smile = "\xF0\x9F\x98\x80.srw";
+    BuiltLibrary seven = buildLibrary(oneNode({})), rootless = seven, cut = buildLibrary(oneNode(
+        {entry("b.srw", "ok"), entry("a.win", std::string(1000, 'a')), entry("taken.win", ""),
+         entry("alias.win", ""), entry("link.win", "")}));
+    seven.bytes.resize(7);       // too short for the trailer probe
     rootless.bytes.resize(600);  // the root node lies past the end
-    LibraryLayout behind = oneNode({});
-    behind.headerOffset = 512;
-    BuiltLibrary farHeader = buildLibrary(behind);
-    farHeader.put32(farHeader.bytes.size() - 508, 1U << 30);
-    ASSERT_TRUE(seven.writeTo("seven") && rootless.writeTo("rootless") && farHeader.writeTo("far"));
+    const std::string block = std::to_string(cut.blockOffsets[0][1][1]);
+    ASSERT_TRUE(cut.writeTo("lib.pbl"));
+    cut.bytes.resize(cut.blockOffsets[0][1][1] + 100);
+    const std::pair<const char*, BuiltLibrary> libraries[] = {
+        {"sample.pbl", buildLibrary(sampleLibrary())}, {"seven", seven}, {"rootless", rootless}, {"cut", cut},
+        {"empty.pbl", buildLibrary(oneNode({}))},
+        {"list.pbl", buildLibrary(oneNode({entry("w_main.srw", std::string(100, 'x')),
+                                           with(entry("app.sra", std::string(40, 'y'), 1087556400), 4),
+                                           entry("w_main.win", std::string(77, 'z'), 951782400),
+                                           entry("C:\\img\\logo.bmp", "BM", 1), entry(std::string(48, 'w') + ".srw", ""),
+                                           entry("first", "", 0x80000000U), entry("last", "", 0xFFFFFFFFU)}))},
+        {"unicode.pbl", buildLibrary(oneNode(
+            {entry("\xC3\xA7.win", "raw"), with(entry(chinese, wide("abcX\r\n")), 3),
+             EntryLayout{"", {}, 0, 0, {}, Bytes{0x3D, 0xD8, 0x00, 0xDE, '.', 0, 's', 0, 'r', 0, 'w', 0, 0, 0}},
+             // Pairs at both ends of the surrogate range, a lone low surrogate, the characters around the range.
+             EntryLayout{"", {}, 0, 0, {}, Bytes{0x00, 0xD8, 0x00, 0xDC, 0xFF, 0xDB, 0xFF, 0xDF, 0xFF, 0xDF,
+                                                 0x00, 0xE0, 0xFF, 0xD7, 0, 0}},
+             entry(cedillas, ""), entry("C:\\img\\\xC3\xA7.bmp", "img"),
+             EntryLayout{"", {}, 0, 0, {}, Bytes{'o', 0, 'd', 0, 0}}, entry("never.win", "")},  // an odd length ends it
+            true))},
+    };
+    for (const auto& [name, library] : libraries) ASSERT_TRUE(library.writeTo(name));
+    std::ofstream("outside") << "kept";
+    ASSERT_EQ(mkdir("taken.win", 0755) | link("lib.pbl", "alias.win") | symlink("outside", "link.win"), 0);
     const std::string listing = runLorvex({"-v", "sample.pbl"}).output;
     EXPECT_EQ(listing.substr(listing.size() - 19), "\nTotal objects: 16\n");
-    const std::pair<std::vector<std::string>, RunResult> cases[] = {
-        {{}, {1, usage}},
-        {{"-v"}, {1, usage}},
-        {{"-x"}, {1, usage}},
-        {{"-x", "/nonexistent/lib.pbl"}, {3, "Unknown command line switch: -x\n"}},
-        {{"--v", "sample.pbl"}, {3, "Unknown command line switch: --v\n"}},
-        {{"-V", "sample.pbl", "ignored"}, {0, listing}},
-        {{"-E", "sample.pbl", "nothing-by-this-name"}, {0, ""}},
-        {{"-v", "/nonexistent/lib.pbl"}, {2, openError}},
-        {{"-e", "seven"}, {2, openError}},
-        {{"-v", "rootless"}, {2, openError}},
-        {{"-e", "far"}, {2, openError}},
-        {{"-v", "."}, {2, openError}},
+    struct Case {
+        std::vector<std::string> arguments;
+        int exitCode;
+        std::string output, errors;
     };
-    for (const auto& [arguments, expected] : cases) {
-        RunResult result = runLorvex(arguments);
-        if (expected.exitCode == 1 && result.output.rfind("Lorvex 1.0.5", 0) == 0)
+    const Case cases[] = {
+        {{}, 1, usage, ""}, {{"-v"}, 1, usage, ""}, {{"-x"}, 1, usage, ""}, {{"-s", "-o", "out"}, 1, usage, ""},
+        {{"-x", "/nonexistent/lib.pbl"}, 3, "Unknown command line switch: -x\n", ""},
+        {{"--v", "sample.pbl"}, 3, "Unknown command line switch: --v\n", ""},
+        {{"-S", "--encoding=utf16", "sample.pbl"}, 3, "Unknown command line switch: --encoding=utf16\n", ""},
+        {{"-V", "sample.pbl", "ignored"}, 0, listing, ""},
+        {{"-v", "empty.pbl"}, 0, heading + "--\nTotal objects: 0\n", ""},
+        {{"-v", "list.pbl"}, 0, heading + line("w_main.srw", "000000128") +
+            "app.sra                                           000000085 18.06.2004 11:00:00\n"
+            "PCODE\\w_main.win                                  000000077 29.02.2000 00:00:00\n"
+            "RESOURCES\\C:\\img\\logo.bmp                         000000002 01.01.1970 00:00:01\n" +
+            std::string(48, 'w') + ".srw000000070 01.01.1970 00:00:00\n"
+            "PCODE\\first                                       000000000 19.01.2038 03:14:08\n"
+            "PCODE\\last                                        000000000 07.02.2106 06:28:15\n"
+            "--\nTotal objects: 7\n", ""},
+        {{"-v", "unicode.pbl"}, 0, heading + line("PCODE\\\xC3\xA7.win", "000000003") + line(chinese, "000000102") +
+            line(smile, "000000050") +
+            line("PCODE\\\xF0\x90\x80\x80\xF4\x8F\xBF\xBF\xEF\xBF\xBD\xEE\x80\x80\xED\x9F\xBF", "000000000") +
+            line("PCODE\\" + cedillas.substr(0, 92), "000000000") +
+            line("RESOURCES\\C:\\img\\\xC3\xA7.bmp", "000000003") + "--\nTotal objects: 6\n", ""},
+        {{"-T", "sample.pbl"}, 0, "Checked 16 entries: 16 intact\n", ""},
+        {{"-t", "cut"}, 4, "PCODE\\a.win: data block at " + block + " cannot be read: the library is truncated\n"
+                           "Checked 5 entries: 1 damaged\n", ""},
+        {{"-E", "sample.pbl", "nothing"}, 0, "", "lorvex: nothing: not found in sample.pbl\n"},
+        {{"-e", "sample.pbl", "sample.pbl", "*.*"}, 0, "",
+         "lorvex: hint: sample.pbl is a library too, but only one library is read per run: the names after "
+         "it are entry names\nlorvex: sample.pbl: not found in sample.pbl\nlorvex: *.*: not found in sample.pbl\n"},
+        {{"-e", "lib.pbl", "PCODE\\taken.win", "b.srw"}, 4, "Extracting \"PCODE\\taken.win\"\n",
+         "lorvex: taken.win: cannot create: Is a directory\n"},
+        {{"-e", "lib.pbl", "PCODE\\alias.win"}, 4, "Extracting \"PCODE\\alias.win\"\n",
+         "lorvex: alias.win: cannot create: is the library being read\n"},
+        {{"-e", "lib.pbl", "PCODE\\link.win"}, 4, "Extracting \"PCODE\\link.win\"\n",
+         "lorvex: link.win: cannot create: is a symbolic link\n"},
+        {{"-v", "/nonexistent/lib.pbl"}, 2, openError,
+         "lorvex: /nonexistent/lib.pbl: cannot open: No such file or directory\n"},
+        {{"-t", "."}, 2, openError, "lorvex: .: cannot open: Is a directory\n"},
+        {{"-e", "seven"}, 2, openError, "lorvex: seven: not a library: only 7 bytes long\n"},
+        {{"-v", "rootless"}, 2, openError, "lorvex: rootless: not a library: its root node cannot be read\n"},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        RunResult result = runLorvex(c.arguments);
+        if (c.exitCode == 1 && result.output.rfind("Lorvex 1.0.5 ", 0) == 0)
             result.output.erase(0, result.output.find('\n') + 1);  // the banner
-        EXPECT_EQ(result.exitCode, expected.exitCode) << arguments.size();
-        EXPECT_EQ(result.output, expected.output) << arguments.size();
+        EXPECT_EQ(result.exitCode, c.exitCode) << c.output;
+        EXPECT_EQ(result.output, c.output);
+        EXPECT_EQ(result.errors, c.errors);
     }
+    EXPECT_EQ(readFile("outside") + std::to_string(filesIn(".").size()), "kept12");
     // The real binary, with standard output that cannot be written and with
     // export files that cannot grow past 512 bytes.
-    auto binary = [](const std::string& command) {
-        RunResult result;
-        std::FILE* pipe = popen(("trap '' XFSZ; " + command).c_str(), "r");
-        for (int c; (c = std::fgetc(pipe)) != EOF;) result.output += static_cast<char>(c);
-        const int status = pclose(pipe);
-        result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        return result;
-    };
     const std::string lorvex = LORVEX_BINARY;
-    EXPECT_EQ(binary(lorvex + " -x missing").output, "Unknown command line switch: -x\n");
-    EXPECT_EQ(binary(lorvex + " -v sample.pbl").output, listing);
-    EXPECT_EQ(binary(lorvex + " -v sample.pbl >/dev/full").exitCode, 4);
-    EXPECT_EQ(binary("ulimit -f 1; " + lorvex + " -e sample.pbl").exitCode, 4);
-    EXPECT_EQ(binary(lorvex + " -e sample.pbl").exitCode, 0);
+    EXPECT_EQ(runShell(lorvex + " -v sample.pbl").output, listing);
+    EXPECT_EQ(runShell(lorvex + " -v sample.pbl >/dev/full").exitCode, 4);
+    EXPECT_EQ(runShell("trap '' XFSZ; ulimit -f 1; " + lorvex + " -e sample.pbl").exitCode, 4);
+    EXPECT_EQ(runShell(lorvex + " -e sample.pbl").exitCode, 0);
     EXPECT_TRUE(readFile(std::string(LORVEX_SOURCE_DIR) + "/examples/sample.pbl") ==
                 readFile("sample.pbl"))
         << "regenerate with: make_sample examples/sample.pbl";
-}
-
-std::string listingOf(const std::vector<EntryLayout>& entries) {
-    ScopedTempDir dir;
-    return runOn(buildLibrary(oneNode(entries)), "-v").output;
-}
-
-TEST(Listing, LinesAreByteExact) {
-    setTimeZone("UTC");
-    EntryLayout commented = entry("app.sra", std::string(40, 'y'), 1087556400);
-    commented.commentLength = 4;
-    EXPECT_EQ(
-        listingOf({entry("w_main.srw", std::string(100, 'x')), commented,
-                   entry("w_main.win", std::string(77, 'z'), 951782400),
-                   entry("C:\\img\\logo.bmp", "BM", 1),
-                   entry(std::string(48, 'w') + ".srw", "", 59), entry("first", "", 0x80000000U),
-                   entry("last", "", 0xFFFFFFFFU)}),
-        "Listing entries...\n--\n"
-        "w_main.srw                                        000000128 01.01.1970 00:00:00\n"
-        "app.sra                                           000000085 18.06.2004 11:00:00\n"
-        "PCODE\\w_main.win                                  000000077 29.02.2000 00:00:00\n"
-        "RESOURCES\\C:\\img\\logo.bmp                         000000002 01.01.1970 00:00:01\n" +
-            std::string(48, 'w') +
-            ".srw000000070 01.01.1970 00:00:59\n"
-            "PCODE\\first                                       000000000 19.01.2038 03:14:08\n"
-            "PCODE\\last                                        000000000 07.02.2106 06:28:15\n"
-            "--\nTotal objects: 7\n");
-    EXPECT_EQ(listingOf({}), "Listing entries...\n--\n--\nTotal objects: 0\n");
 }
 
 }  // namespace

@@ -1,18 +1,63 @@
 #pragma once
 
-#include <string>
-#include <utility>
-#include <vector>
+// What the tests share: a fresh directory per test, running the command line
+// in this process, files, and the one-table check of an extraction.
 
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "cli/CommandLine.h"
 #include "tests/support/LibraryBuilder.h"
 
 namespace lorvex::testing {
 
+inline const std::string kCorpus = std::string(LORVEX_SOURCE_DIR) + "/../shared/corpus/";
+#define SKIP_WITHOUT_CORPUS()                               \
+    if (access((kCorpus + "README.md").c_str(), F_OK) != 0) \
+    GTEST_SKIP() << "no corpus at " << kCorpus
+
+struct RunResult {
+    int exitCode = -1;
+    std::string output;
+    std::string errors;  // standard error
+};
+
+// Runs a shell command line, capturing its standard output.
+inline RunResult runShell(const std::string& command) {
+    std::FILE* pipe = popen(command.c_str(), "r");
+    RunResult result;
+    for (int c; (c = std::fgetc(pipe)) != EOF;) result.output += static_cast<char>(c);
+    const int status = pclose(pipe);
+    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return result;
+}
+
+// The names in a directory, sorted as bytes.
+inline std::vector<std::string> filesIn(const std::string& directory) {
+    std::istringstream listing(runShell("LC_ALL=C ls -A '" + directory + "' 2>/dev/null").output);
+    std::vector<std::string> names;
+    for (std::string name; std::getline(listing, name);) names.push_back(name);
+    return names;
+}
+
 // A fresh empty directory that is the current directory for its lifetime.
 class ScopedTempDir {
 public:
-    ScopedTempDir();
-    ~ScopedTempDir();
+    ScopedTempDir() {
+        char cwd[4096];
+        previous_ = getcwd(cwd, sizeof cwd) != nullptr ? cwd : ".";
+        const char* tmp = std::getenv("TMPDIR");
+        std::string pattern = std::string(tmp != nullptr ? tmp : "/tmp") + "/lorvex-test-XXXXXX";
+        if (mkdtemp(pattern.data()) != nullptr && chdir(pattern.c_str()) == 0) path_ = pattern;
+    }
+    ~ScopedTempDir() {
+        if (chdir(previous_.c_str()) == 0 && !path_.empty()) runShell("rm -rf '" + path_ + "'");
+    }
     ScopedTempDir(const ScopedTempDir&) = delete;
     ScopedTempDir& operator=(const ScopedTempDir&) = delete;
 
@@ -21,29 +66,47 @@ private:
     std::string previous_;
 };
 
-void setTimeZone(const char* zone);  // for the local times of listings
+inline std::string readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
 
-struct RunResult {
-    int exitCode = -1;
-    std::string output;
-};
+// ASCII text as UTF-16LE bytes, as Unicode-era exports write it.
+inline std::string wide(const std::string& ascii) {
+    std::string out;
+    for (const char c : ascii) out += {c, '\0'};
+    return out;
+}
 
 // Runs a command line in this process, as the tool would, capturing what it prints.
-RunResult runLorvex(const std::vector<std::string>& arguments);
-// Writes the library as lib.pbl and runs "<command> lib.pbl <names...>".
-RunResult runOn(const BuiltLibrary& library, const std::string& command,
-                std::vector<std::string> names = {});
+inline RunResult runLorvex(const std::vector<std::string>& arguments) {
+    std::vector<const char*> argv{"lorvex"};
+    for (const std::string& argument : arguments) argv.push_back(argument.c_str());
+    std::FILE* streams[2] = {std::tmpfile(), std::tmpfile()};
+    RunResult result;
+    result.exitCode =
+        runCommandLine(static_cast<int>(argv.size()), argv.data(), streams[0], streams[1]);
+    for (std::string* captured : {&result.output, &result.errors}) {
+        std::FILE* stream = streams[captured == &result.errors];
+        std::rewind(stream);
+        for (int c; (c = std::fgetc(stream)) != EOF;) *captured += static_cast<char>(c);
+        std::fclose(stream);
+    }
+    return result;
+}
 
-std::string readFile(const std::string& path);
-bool fileExists(const std::string& path);
-std::vector<std::string> filesIn(const std::string& directory);  // sorted
-std::string text(const Bytes& bytes);
-// ASCII text as UTF-16LE bytes, as Unicode-era exports write it.
-std::string wide(const std::string& ascii);
+// Writes the library as lib.pbl and runs "<command> lib.pbl <names...>".
+inline RunResult runOn(const BuiltLibrary& library, const std::string& command,
+                       std::vector<std::string> names = {}) {
+    if (!library.writeTo("lib.pbl")) return {};
+    names.insert(names.begin(), {command, "lib.pbl"});
+    return runLorvex(names);
+}
 
 // One extraction from a one-node library and everything it should leave behind.
 struct ExtractCase {
-    const char* what;
     std::vector<EntryLayout> entries;
     std::vector<std::string> names;                          // after "-e lib.pbl"
     std::string output;                                      // standard output
@@ -52,17 +115,39 @@ struct ExtractCase {
     void (*damage)(BuiltLibrary&) = nullptr;
     bool unicode = false;
 };
+
 // Runs the case in a fresh directory and checks exit code, output and files.
-void check(const ExtractCase& c);
+inline void check(const ExtractCase& c) {
+    ScopedTempDir dir;
+    BuiltLibrary library = buildLibrary(oneNode(c.entries, c.unicode));
+    if (c.damage != nullptr) c.damage(library);
+    const RunResult result = runOn(library, "-e", c.names);
+    EXPECT_EQ(result.exitCode, c.exitCode) << c.output;
+    EXPECT_EQ(result.output, c.output) << c.output;
+    std::vector<std::string> expected{"lib.pbl"};
+    for (const auto& [name, bytes] : c.files) {
+        EXPECT_EQ(readFile(name), bytes) << name;
+        expected.push_back(name);
+    }
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(filesIn("."), expected) << c.output;
+}
 
 // The binary data section of a source, around the given rows.
-std::string section(char tag, const std::string& bin, std::uint32_t size, std::uint32_t time,
-                    const std::string& rows);
-// One row: "20", the given groups, zero groups up to 499, CR LF.
-std::string row(const std::string& groups);
+inline std::string section(char tag, const std::string& bin, std::uint32_t size, std::uint32_t time,
+                           const std::string& rows) {
+    const std::string values =
+        tag + bin + " " + std::to_string(size) + " " + std::to_string(time) + "\r\n";
+    return "\r\nStart of PowerBuilder Binary Data Section : Do NOT Edit\r\n0" + values + rows +
+           "1" + values +
+           "End of PowerBuilder Binary Data Section : No Source Expected After This Point\r\n";
+}
 
-extern const std::string kCorpus;  // the real libraries, when they sit beside the project
-#define SKIP_WITHOUT_CORPUS() \
-    if (!fileExists(kCorpus + "README.md")) GTEST_SKIP() << "no corpus at " << kCorpus
+// One row: "20", the given groups, zero groups up to 499, CR LF.
+inline std::string row(const std::string& groups) {
+    std::string line = "20" + groups;
+    line.resize(2 + 499 * 8, '0');
+    return line + "\r\n";
+}
 
 }  // namespace lorvex::testing

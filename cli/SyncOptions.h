@@ -1,0 +1,16 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "sync/SyncSources.h"
+
+namespace lorvex {
+
+// Reads the arguments after "-s": options (as --name=value or --name value)
+// and the libraries. False, with the offending argument in problem, for an
+// unknown option or a value it cannot take.
+[[nodiscard]] bool parseSyncOptions(const std::vector<std::string>& arguments, SyncOptions& options,
+                                    std::string& problem);
+
+}  // namespace lorvex

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "library/CurrentEntry.h"
+#include "library/LibraryReader.h"
+
+namespace lorvex {
+
+// The entries a named export finds, looked up for many names in one pass over
+// the library: for each requested display name, and for the companion name of
+// each paired request, every matching entry in iteration order. Names compare
+// ignoring ASCII case.
+class EntryLookup {
+public:
+    // One pass over the library for these names; with everything set, for
+    // every display name the library holds.
+    EntryLookup(LibraryReader& reader, const std::vector<std::string>& names,
+                bool everything = false);
+
+    // The entry a named export of name exports: the first entry in iteration
+    // order with that display name, and for a request ending in ".srw", ".srd"
+    // or ".sru" the companion "PCODE\<name less 3>bin" (the first one with data
+    // seen before the source, else the first one after it). False when none.
+    [[nodiscard]] bool find(const std::string& name, CurrentEntry& found) const;
+
+private:
+    // Where an entry of a looked-for name was met, and what a companion needs of it.
+    struct Sighting {
+        std::uint32_t position;
+        std::uint32_t firstBlock;
+        std::uint32_t dataSize;
+        std::uint32_t modificationTime;
+    };
+    struct Slot {
+        bool seen = false;
+        CurrentEntry first;  // kept whole only once per name, so memory follows the matches
+        std::vector<Sighting> sightings;
+    };
+    static std::string fold(const char* name);
+    const Slot* slot(const std::string& displayName) const;
+
+    std::unordered_map<std::string, Slot> slots_;
+};
+
+}  // namespace lorvex

@@ -1,0 +1,147 @@
+#include "extract/ExportWriter.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "extract/HexRows.h"
+#include "library/DataChain.h"
+#include "library/EntryNames.h"
+#include "library/Utf16.h"
+
+namespace lorvex {
+
+void ExportWriter::text(Generation generation, ByteSink& sink, const std::string& utf8) {
+    if (generation == Generation::SingleByte) {
+        sink.write(utf8.data(), utf8.size());
+    } else {
+        const std::string wide = utf8ToUtf16Le(utf8.data(), utf8.size());
+        sink.write(wide.data(), wide.size());
+    }
+}
+
+void ExportWriter::writeHeader(Generation generation, ByteSink& sink, const char* outputName,
+                               bool commented) {
+    if (generation == Generation::UnicodeEra) sink.write("\xFF\xFE", 2);
+    text(generation, sink, std::string("$PBExportHeader$") + outputName + "\r\n");
+    if (commented) text(generation, sink, "$PBExportComments$");
+}
+
+std::uint32_t ExportWriter::sourceHeaderSize(Generation generation, const char* outputName,
+                                             bool commented) {
+    CountingSink counter;
+    writeHeader(generation, counter, outputName, commented);
+    // The comments line ends with the CR LF written after the comment.
+    if (commented) text(generation, counter, "\r\n");
+    return static_cast<std::uint32_t>(counter.count);
+}
+
+bool ExportWriter::write(const CurrentEntry& entry, VisitedSet& visited, ByteSink& sink,
+                         std::string& reason) {
+    bool intact = writeContent(entry, visited, sink, reason);
+    if (entry.companionFirstBlock != 0 && (intact || sink.failure() == nullptr)) {
+        std::string companionReason;
+        if (!writeBinarySection(entry, visited, sink, companionReason)) {
+            if (intact) reason = companionReason;
+            intact = false;
+        }
+    }
+    if (sink.failure() != nullptr) reason = sink.failure();
+    return intact && sink.failure() == nullptr;
+}
+
+// The header and comments lines of a source, then the entry's data after its
+// comment, block by block. A comment is taken from the first block only; one
+// longer than that block's used bytes ends with them.
+bool ExportWriter::writeContent(const CurrentEntry& entry, VisitedSet& visited, ByteSink& sink,
+                                std::string& reason) {
+    const bool source = entry.kind == EntryKind::Source;
+    const bool wide = generation_ == Generation::UnicodeEra;
+    std::size_t comment = wide ? 2U * entry.commentLength : entry.commentLength;
+    if (source)
+        writeHeader(generation_, sink, entry.displayName + baseNameOffset(entry.displayName),
+                    comment != 0);
+    // Single-byte sources exported with their binary data show a zero last
+    // byte of a block as a space.
+    const bool zeroToSpace = source && !wide && entry.companionFirstBlock != 0;
+    const ChainEnd end = walkChain(file_, entry.firstBlock, visited,
+                                   [&](const unsigned char* data, std::size_t used) {
+                                       std::size_t skip = 0;
+                                       if (comment != 0) {
+                                           skip = std::min(comment, used);
+                                           if (source) {
+                                               sink.write(data, skip);
+                                               text(generation_, sink, "\r\n");
+                                           }
+                                           comment = 0;
+                                       }
+                                       if (zeroToSpace && used > skip && data[used - 1] == 0) {
+                                           sink.write(data + skip, used - 1 - skip);
+                                           sink.write(" ", 1);
+                                       } else {
+                                           sink.write(data + skip, used - skip);
+                                       }
+                                       return sink.failure() == nullptr;
+                                   });
+    if (!end.complete()) reason = end.describe(file_.size());
+    return end.complete();
+}
+
+bool ExportWriter::writeBinarySection(const CurrentEntry& entry, VisitedSet& visited,
+                                      ByteSink& sink, std::string& reason) {
+    const std::size_t nameLength = std::strlen(entry.displayName);
+    const std::string binName =
+        std::string(entry.displayName, nameLength >= 3 ? nameLength - 3 : 0) + "bin";
+    reason = "its compiled companion " + binName + ": ";
+    // A size the file cannot hold, or one that does not print as a positive
+    // count, is damage: nothing is allocated or written for it.
+    const std::uint32_t size = entry.companionSize;
+    if (size > file_.size() || size > INT32_MAX) {
+        reason += "claims " + std::to_string(size) + " bytes, more than the library holds";
+        return false;
+    }
+    const std::size_t rows = (size + kRowBytes - 1) / kRowBytes;
+    std::vector<unsigned char> buffer(rows * kRowBytes, 0);
+    // Bytes beyond the declared size are dropped: the section shows size bytes.
+    std::size_t copied = 0;
+    const ChainEnd end = walkChain(file_, entry.companionFirstBlock, visited,
+                                   [&](const unsigned char* data, std::size_t used) {
+                                       const std::size_t take =
+                                           std::min<std::size_t>(used, size - copied);
+                                       if (take > 0)
+                                           std::memcpy(buffer.data() + copied, data, take);
+                                       copied += take;
+                                       return true;
+                                   });
+    // Rows would show zeros for bytes the chain does not hold: a companion
+    // that cannot be read whole gets no section.
+    if (!end.complete()) {
+        reason += end.describe(file_.size());
+        return false;
+    }
+    if (copied != size) {
+        reason += "its blocks hold " + std::to_string(copied) + " of its " + std::to_string(size) +
+                  " bytes";
+        return false;
+    }
+    const char tag =
+        nameLength >= 3 && std::strcmp(entry.displayName + nameLength - 3, "sru") == 0 ? '4' : '7';
+    const std::string values = tag + binName + " " + std::to_string(size) + " " +
+                               std::to_string(entry.companionTime) + "\r\n";
+    text(generation_, sink,
+         std::string("\r\nStart of PowerBuilder Binary Data Section : Do NOT Edit\r\n0") + values);
+    std::string rowText;
+    constexpr std::size_t kRowsPerWrite = 64;
+    for (std::size_t row = 0; row < rows && sink.failure() == nullptr; row += kRowsPerWrite) {
+        rowText.clear();
+        for (std::size_t r = row; r < std::min(rows, row + kRowsPerWrite); ++r)
+            appendHexRow(rowText, buffer.data() + r * kRowBytes);
+        text(generation_, sink, rowText);
+    }
+    text(generation_, sink,
+         std::string("1") + values +
+             "End of PowerBuilder Binary Data Section : No Source Expected After This Point\r\n");
+    return true;
+}
+
+}  // namespace lorvex

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "library/LibraryReader.h"
+
+namespace lorvex {
+
+// "-e": exports every entry, or each named one, to a file of its own in the
+// current directory. Named extraction prints an extracting line for each entry
+// it finds; names it does not find are reported on errors and skipped. False
+// when an export failed: the extraction then stopped there, and errors says why.
+[[nodiscard]] bool extractEntries(LibraryReader& reader, const std::string& libraryName,
+                                  const std::vector<std::string>& names, std::FILE* out,
+                                  std::FILE* errors);
+
+}  // namespace lorvex

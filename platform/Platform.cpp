@@ -1,0 +1,493 @@
+#include "platform/Platform.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+#else
+#include <dirent.h>
+#include <fcntl.h>
+#include <iconv.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace lorvex::platform {
+
+bool sameFile(const FileIdentity& a, const FileIdentity& b) {
+    return a.known && b.known && a.device == b.device && a.inode == b.inode;
+}
+
+#ifndef _WIN32
+
+namespace {
+FileIdentity identityOf(const struct stat& status) {
+    return FileIdentity{static_cast<std::uint64_t>(status.st_dev),
+                        static_cast<std::uint64_t>(status.st_ino), true};
+}
+}  // namespace
+
+std::string lastError() {
+    return std::strerror(errno);
+}
+
+int openForReading(const std::string& path) {
+    const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    struct stat status {};
+    if (descriptor >= 0 && fstat(descriptor, &status) == 0 && S_ISDIR(status.st_mode)) {
+        ::close(descriptor);
+        errno = EISDIR;
+        return -1;
+    }
+    return descriptor;
+}
+
+bool fileSizeOf(int descriptor, std::uint64_t& size) {
+    struct stat status {};
+    if (fstat(descriptor, &status) != 0 || status.st_size < 0) return false;
+    size = static_cast<std::uint64_t>(status.st_size);
+    return true;
+}
+
+FileIdentity identityOf(int descriptor) {
+    struct stat status {};
+    return fstat(descriptor, &status) == 0 ? identityOf(status) : FileIdentity{};
+}
+
+std::size_t readAt(int descriptor, std::uint64_t offset, void* destination, std::size_t n) {
+    std::size_t done = 0;
+    while (done < n) {
+        const ssize_t got = pread(descriptor, static_cast<char*>(destination) + done, n - done,
+                                  static_cast<off_t>(offset + done));
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) break;
+        done += static_cast<std::size_t>(got);
+    }
+    return done;
+}
+
+bool writeAll(int descriptor, const void* bytes, std::size_t count) {
+    const auto* cursor = static_cast<const unsigned char*>(bytes);
+    while (count > 0) {
+        const ssize_t written = ::write(descriptor, cursor, count);
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) {
+            if (written == 0) errno = ENOSPC;
+            return false;
+        }
+        cursor += written;
+        count -= static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+int createForWriting(const std::string& path, const FileIdentity& library, std::string& reason) {
+    // Opened without truncation, so the library can be recognised before any
+    // harm; non-blocking, so a pipe without reader fails instead of hanging.
+    const int descriptor = ::open(
+        path.c_str(), O_WRONLY | O_CREAT | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (descriptor < 0) {
+        reason = errno == ELOOP ? "is a symbolic link" : std::strerror(errno);
+        return -1;
+    }
+    struct stat status {};
+    if (fstat(descriptor, &status) != 0) {
+        reason = std::strerror(errno);
+    } else if (sameFile(identityOf(status), library)) {
+        reason = "is the library being read";
+    } else if (S_ISREG(status.st_mode) && status.st_size != 0 && ftruncate(descriptor, 0) != 0) {
+        reason = std::strerror(errno);
+    } else {
+        if (!S_ISREG(status.st_mode))
+            fcntl(descriptor, F_SETFL, fcntl(descriptor, F_GETFL) & ~O_NONBLOCK);
+        return descriptor;
+    }
+    ::close(descriptor);
+    return -1;
+}
+
+int createTemporaryFor(const std::string& path, std::string& temporaryPath) {
+    const std::size_t slash = path.rfind('/');
+    const std::size_t base = slash == std::string::npos ? 0 : slash + 1;
+    temporaryPath = path.substr(0, base) + ".lorvex-" + path.substr(base) + ".XXXXXX";
+    const int descriptor = mkstemp(temporaryPath.data());
+    if (descriptor < 0) return -1;
+    // The file gets the permissions any new file gets here, not mkstemp's.
+    const mode_t mask = umask(0);
+    umask(mask);
+    fchmod(descriptor, 0666 & ~mask);
+    fcntl(descriptor, F_SETFD, FD_CLOEXEC);
+    return descriptor;
+}
+
+bool setModificationTime(int descriptor, std::uint32_t secondsSince1970) {
+    const struct timespec times[2] = {{static_cast<time_t>(secondsSince1970), 0},
+                                      {static_cast<time_t>(secondsSince1970), 0}};
+    return futimens(descriptor, times) == 0;
+}
+
+bool closeFile(int descriptor) {
+    return ::close(descriptor) == 0;
+}
+
+bool replaceFile(const std::string& from, const std::string& to) {
+    return std::rename(from.c_str(), to.c_str()) == 0;
+}
+
+bool removeFile(const std::string& path) {
+    return ::unlink(path.c_str()) == 0;
+}
+
+bool readSmallFile(const std::string& path, std::uint64_t limit, std::string& bytes) {
+    const int descriptor = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (descriptor < 0) return false;
+    struct stat status {};
+    const bool fits = fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode) &&
+                      static_cast<std::uint64_t>(status.st_size) <= limit;
+    if (fits) {
+        bytes.resize(static_cast<std::size_t>(status.st_size));
+        bytes.resize(readAt(descriptor, 0, bytes.data(), bytes.size()));
+    }
+    ::close(descriptor);
+    return fits && bytes.size() == static_cast<std::size_t>(status.st_size);
+}
+
+bool isFolder(const std::string& path) {
+    struct stat status {};
+    return stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+}
+
+bool makeFolders(const std::string& path) {
+    if (path.empty() || isFolder(path)) return true;
+    const std::size_t slash = path.find_last_of('/', path.size() - 2);
+    if (slash != std::string::npos && slash > 0 && !makeFolders(path.substr(0, slash)))
+        return false;
+    return ::mkdir(path.c_str(), 0777) == 0 || (errno == EEXIST && isFolder(path));
+}
+
+bool listFolder(const std::string& path, std::vector<std::string>& names) {
+    DIR* folder = opendir(path.c_str());
+    if (folder == nullptr) return false;
+    while (const dirent* item = readdir(folder)) names.emplace_back(item->d_name);
+    closedir(folder);
+    return true;
+}
+
+const char* nameProblem(const std::string&) {
+    return nullptr;  // every name without a slash is a plain file name here
+}
+
+bool codePageAvailable(unsigned codePage) {
+    const iconv_t converter = iconv_open("UTF-16LE", ("CP" + std::to_string(codePage)).c_str());
+    if (converter == reinterpret_cast<iconv_t>(-1)) return false;
+    iconv_close(converter);
+    return true;
+}
+
+bool decodeCodePage(unsigned codePage, const std::string& bytes, std::u16string& units) {
+    const iconv_t converter = iconv_open("UTF-16LE", ("CP" + std::to_string(codePage)).c_str());
+    if (converter == reinterpret_cast<iconv_t>(-1)) return false;
+    // A byte never yields more than two code units.
+    std::string wide(bytes.size() * 4, '\0');
+    char* in = const_cast<char*>(bytes.data());
+    char* out = wide.data();
+    std::size_t inLeft = bytes.size();
+    std::size_t outLeft = wide.size();
+    const bool converted =
+        iconv(converter, &in, &inLeft, &out, &outLeft) != static_cast<std::size_t>(-1) &&
+        iconv(converter, nullptr, nullptr, &out, &outLeft) != static_cast<std::size_t>(-1);
+    iconv_close(converter);
+    if (!converted) return false;
+    const std::size_t produced = (wide.size() - outLeft) / 2;
+    units.resize(produced);
+    for (std::size_t i = 0; i < produced; ++i) {
+        units[i] = static_cast<char16_t>(static_cast<unsigned char>(wide[2 * i]) |
+                                         static_cast<unsigned char>(wide[2 * i + 1]) << 8);
+    }
+    return true;
+}
+
+#else  // _WIN32
+
+namespace {
+
+DWORD lastFailure = 0;
+
+std::wstring widePath(const std::string& path) {
+    UINT codePage = CP_UTF8;
+    DWORD flags = MB_ERR_INVALID_CHARS;
+    int length = MultiByteToWideChar(codePage, flags, path.data(), static_cast<int>(path.size()),
+                                     nullptr, 0);
+    if (length <= 0) {
+        codePage = CP_ACP;
+        flags = 0;
+        length = MultiByteToWideChar(codePage, flags, path.data(), static_cast<int>(path.size()),
+                                     nullptr, 0);
+    }
+    std::wstring wide(static_cast<std::size_t>(std::max(length, 0)), L'\0');
+    MultiByteToWideChar(codePage, flags, path.data(), static_cast<int>(path.size()), wide.data(),
+                        length);
+    return wide;
+}
+
+std::string utf8Of(const wchar_t* wide) {
+    const int length = WideCharToMultiByte(CP_UTF8, 0, wide, -1, nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<std::size_t>(length > 0 ? length : 1), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide, -1, utf8.data(), length, nullptr, nullptr);
+    utf8.resize(utf8.size() - 1);
+    return utf8;
+}
+
+HANDLE handleOf(int descriptor) {
+    return reinterpret_cast<HANDLE>(_get_osfhandle(descriptor));
+}
+
+int fail(DWORD code) {
+    lastFailure = code;
+    return -1;
+}
+
+int descriptorFor(HANDLE handle, int flags) {
+    if (handle == INVALID_HANDLE_VALUE) return fail(GetLastError());
+    const int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(handle), flags | _O_BINARY);
+    if (descriptor < 0) CloseHandle(handle);
+    return descriptor < 0 ? fail(ERROR_TOO_MANY_OPEN_FILES) : descriptor;
+}
+
+bool succeeded(BOOL result) {
+    if (result == 0) lastFailure = GetLastError();
+    return result != 0;
+}
+
+}  // namespace
+
+std::string lastError() {
+    wchar_t* text = nullptr;
+    FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, lastFailure, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::string message = text != nullptr ? utf8Of(text) : "error " + std::to_string(lastFailure);
+    LocalFree(text);
+    while (!message.empty() &&
+           (message.back() == '\n' || message.back() == '\r' || message.back() == '.'))
+        message.pop_back();
+    return message;
+}
+
+int openForReading(const std::string& path) {
+    const HANDLE handle = CreateFileW(widePath(path).c_str(), GENERIC_READ,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    return descriptorFor(handle, _O_RDONLY);
+}
+
+bool fileSizeOf(int descriptor, std::uint64_t& size) {
+    LARGE_INTEGER value{};
+    if (!succeeded(GetFileSizeEx(handleOf(descriptor), &value)) || value.QuadPart < 0) return false;
+    size = static_cast<std::uint64_t>(value.QuadPart);
+    return true;
+}
+
+FileIdentity identityOf(int descriptor) {
+    // Windows has no inode numbers in stat; the handle knows volume and file index.
+    BY_HANDLE_FILE_INFORMATION information{};
+    if (GetFileInformationByHandle(handleOf(descriptor), &information) == 0) return FileIdentity{};
+    return FileIdentity{
+        information.dwVolumeSerialNumber,
+        static_cast<std::uint64_t>(information.nFileIndexHigh) << 32 | information.nFileIndexLow,
+        true};
+}
+
+std::size_t readAt(int descriptor, std::uint64_t offset, void* destination, std::size_t n) {
+    std::size_t done = 0;
+    while (done < n) {
+        OVERLAPPED at{};
+        at.Offset = static_cast<DWORD>(offset + done);
+        at.OffsetHigh = static_cast<DWORD>((offset + done) >> 32);
+        DWORD got = 0;
+        const DWORD want = static_cast<DWORD>(std::min<std::size_t>(n - done, 1U << 30));
+        if (ReadFile(handleOf(descriptor), static_cast<char*>(destination) + done, want, &got,
+                     &at) == 0 ||
+            got == 0)
+            break;
+        done += got;
+    }
+    return done;
+}
+
+bool writeAll(int descriptor, const void* bytes, std::size_t count) {
+    const auto* cursor = static_cast<const unsigned char*>(bytes);
+    while (count > 0) {
+        DWORD written = 0;
+        const DWORD want = static_cast<DWORD>(std::min<std::size_t>(count, 1U << 30));
+        if (!succeeded(WriteFile(handleOf(descriptor), cursor, want, &written, nullptr)))
+            return false;
+        cursor += written;
+        count -= written;
+    }
+    return true;
+}
+
+int createForWriting(const std::string& path, const FileIdentity& library, std::string& reason) {
+    const std::size_t slash = path.find_last_of("/\\");
+    if (const char* problem =
+            nameProblem(path.substr(slash == std::string::npos ? 0 : slash + 1))) {
+        reason = problem;
+        return -1;
+    }
+    // Opened without truncation and without following a reparse point, so the
+    // library and links can be recognised before any harm.
+    const HANDLE handle =
+        CreateFileW(widePath(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    BY_HANDLE_FILE_INFORMATION information{};
+    if (handle == INVALID_HANDLE_VALUE || GetFileInformationByHandle(handle, &information) == 0) {
+        lastFailure = GetLastError();
+        reason = lastError();
+    } else if ((information.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+        reason = "is a symbolic link or junction";
+    } else if (sameFile(FileIdentity{information.dwVolumeSerialNumber,
+                                     static_cast<std::uint64_t>(information.nFileIndexHigh) << 32 |
+                                         information.nFileIndexLow,
+                                     true},
+                        library)) {
+        reason = "is the library being read";
+    } else if (GetFileType(handle) != FILE_TYPE_DISK) {
+        reason = "is not a file on disk";
+    } else if (!succeeded(SetEndOfFile(handle))) {
+        reason = lastError();
+    } else {
+        const int descriptor = descriptorFor(handle, _O_WRONLY);
+        if (descriptor < 0) reason = lastError();
+        return descriptor;
+    }
+    if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
+    return -1;
+}
+
+int createTemporaryFor(const std::string& path, std::string& temporaryPath) {
+    const std::size_t slash = path.find_last_of("/\\");
+    const std::size_t base = slash == std::string::npos ? 0 : slash + 1;
+    for (unsigned attempt = 0; attempt < 100; ++attempt) {
+        temporaryPath = path.substr(0, base) + ".lorvex-" + path.substr(base) + "." +
+                        std::to_string(GetCurrentProcessId()) + "-" + std::to_string(attempt);
+        const HANDLE handle = CreateFileW(widePath(temporaryPath).c_str(), GENERIC_WRITE, 0,
+                                          nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (handle != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS)
+            return descriptorFor(handle, _O_WRONLY);
+    }
+    return fail(ERROR_FILE_EXISTS);
+}
+
+bool setModificationTime(int descriptor, std::uint32_t secondsSince1970) {
+    // FILETIME counts 100-nanosecond intervals since 1601.
+    const std::uint64_t ticks =
+        (static_cast<std::uint64_t>(secondsSince1970) + 11644473600ULL) * 10000000ULL;
+    FILETIME time{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+    return succeeded(SetFileTime(handleOf(descriptor), nullptr, &time, &time));
+}
+
+bool closeFile(int descriptor) {
+    return _close(descriptor) == 0;
+}
+
+bool replaceFile(const std::string& from, const std::string& to) {
+    return succeeded(MoveFileExW(widePath(from).c_str(), widePath(to).c_str(),
+                                 MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
+}
+
+bool removeFile(const std::string& path) {
+    return succeeded(DeleteFileW(widePath(path).c_str()));
+}
+
+bool readSmallFile(const std::string& path, std::uint64_t limit, std::string& bytes) {
+    const HANDLE handle =
+        CreateFileW(widePath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                    FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return false;
+    BY_HANDLE_FILE_INFORMATION information{};
+    const bool plain = GetFileInformationByHandle(handle, &information) != 0 &&
+                       (information.dwFileAttributes &
+                        (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) == 0 &&
+                       GetFileType(handle) == FILE_TYPE_DISK;
+    const std::uint64_t size =
+        static_cast<std::uint64_t>(information.nFileSizeHigh) << 32 | information.nFileSizeLow;
+    const int descriptor = descriptorFor(handle, _O_RDONLY);
+    if (descriptor < 0) return false;
+    const bool fits = plain && size <= limit;
+    if (fits) {
+        bytes.resize(static_cast<std::size_t>(size));
+        bytes.resize(readAt(descriptor, 0, bytes.data(), bytes.size()));
+    }
+    _close(descriptor);
+    return fits && bytes.size() == size;
+}
+
+bool isFolder(const std::string& path) {
+    const DWORD attributes = GetFileAttributesW(widePath(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool makeFolders(const std::string& path) {
+    if (path.empty() || isFolder(path)) return true;
+    const std::size_t slash = path.find_last_of("/\\", path.size() - 2);
+    if (slash != std::string::npos && slash > 0 && path[slash - 1] != ':' &&
+        !makeFolders(path.substr(0, slash)))
+        return false;
+    return CreateDirectoryW(widePath(path).c_str(), nullptr) != 0 || isFolder(path) ||
+           !succeeded(FALSE);
+}
+
+bool listFolder(const std::string& path, std::vector<std::string>& names) {
+    WIN32_FIND_DATAW found{};
+    const HANDLE search = FindFirstFileW(widePath(path + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return succeeded(FALSE);
+    do names.push_back(utf8Of(found.cFileName));
+    while (FindNextFileW(search, &found) != 0);
+    FindClose(search);
+    return true;
+}
+
+const char* nameProblem(const std::string& name) {
+    if (name.find(':') != std::string::npos)
+        return "holds a colon, which names a drive or a stream here";
+    if (!name.empty() && (name.back() == '.' || name.back() == ' '))
+        return "ends in a dot or a space, which the file system drops";
+    // A device name, in any case, with or without an extension, is the device.
+    std::string base = name.substr(0, name.find('.'));
+    while (!base.empty() && base.back() == ' ') base.pop_back();
+    for (char& c : base) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    static const char* const kDevices[] = {"con", "prn", "aux", "nul", "conin$", "conout$"};
+    for (const char* device : kDevices)
+        if (base == device) return "is the name of a device";
+    if (base.size() == 4 && (base.compare(0, 3, "com") == 0 || base.compare(0, 3, "lpt") == 0) &&
+        base[3] >= '1' && base[3] <= '9')
+        return "is the name of a device";
+    return nullptr;
+}
+
+bool codePageAvailable(unsigned codePage) {
+    CPINFO information{};
+    return GetCPInfo(codePage, &information) != 0;
+}
+
+bool decodeCodePage(unsigned codePage, const std::string& bytes, std::u16string& units) {
+    units.clear();
+    if (bytes.empty()) return codePageAvailable(codePage);
+    const int length = MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, bytes.data(),
+                                           static_cast<int>(bytes.size()), nullptr, 0);
+    if (length <= 0) return false;
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, bytes.data(),
+                        static_cast<int>(bytes.size()), wide.data(), length);
+    units.assign(wide.begin(), wide.end());
+    return true;
+}
+
+#endif
+
+}  // namespace lorvex::platform

@@ -1,0 +1,67 @@
+#pragma once
+
+// Everything that differs between POSIX systems and Windows, in one place:
+// files by path, positioned reads, file identity, export files created without
+// following links or emptying the library, atomic replacement, modification
+// times, folders, and code page conversion. Windows gets paths as UTF-16:
+// converted from UTF-8 when they are valid UTF-8 (names from Unicode-era
+// libraries), else from the ANSI code page, as the command line and
+// single-byte names come. Functions that can fail return false or -1 and
+// leave the reason in lastError().
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace lorvex::platform {
+
+// Identity of a file on disk, to tell whether two names are one file.
+struct FileIdentity {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    bool known = false;
+};
+bool sameFile(const FileIdentity& a, const FileIdentity& b);
+
+// Why the last call failed, as the system says it.
+std::string lastError();
+
+// A regular file opened for reading (a folder is refused); -1 on failure.
+int openForReading(const std::string& path);
+bool fileSizeOf(int descriptor, std::uint64_t& size);
+FileIdentity identityOf(int descriptor);
+// Reads up to n bytes at offset; returns how many arrived (fewer at the end).
+std::size_t readAt(int descriptor, std::uint64_t offset, void* destination, std::size_t n);
+
+// Creates path, or empties it when it exists, for writing. Refuses the library
+// itself, a symbolic link (or other reparse point), and on Windows a name the
+// file system takes for something else; a pipe without reader fails at once.
+// On failure returns -1 and says why in reason.
+int createForWriting(const std::string& path, const FileIdentity& library, std::string& reason);
+// A new file beside path, under a name of its own, for replacing path atomically.
+int createTemporaryFor(const std::string& path, std::string& temporaryPath);
+bool writeAll(int descriptor, const void* bytes, std::size_t count);
+bool setModificationTime(int descriptor, std::uint32_t secondsSince1970);
+bool closeFile(int descriptor);
+bool replaceFile(const std::string& from, const std::string& to);
+bool removeFile(const std::string& path);
+
+// The whole file, unless it is not a regular file (a link is not followed) or
+// holds more than limit bytes.
+bool readSmallFile(const std::string& path, std::uint64_t limit, std::string& bytes);
+// Creates the folder and any missing parents; true when it exists afterwards.
+bool makeFolders(const std::string& path);
+bool listFolder(const std::string& path, std::vector<std::string>& names);
+bool isFolder(const std::string& path);
+
+// Why the file system would not store a file under this name as it is (on
+// Windows: a colon, a device name, a trailing dot or space); null when it would.
+const char* nameProblem(const std::string& name);
+
+// Text in a Windows code page as UTF-16 code units; false when the code page
+// is not available or the bytes are not valid in it.
+bool codePageAvailable(unsigned codePage);
+bool decodeCodePage(unsigned codePage, const std::string& bytes, std::u16string& units);
+
+}  // namespace lorvex::platform

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <string>
+
+#include "library/Records.h"
+#include "sync/SyncSources.h"
+
+namespace lorvex {
+
+// Turns the export of a source, as -e writes it for a library of this
+// generation, into the form of the chosen encoding:
+//   Utf8      the byte order mark EF BB BF, then the whole text as UTF-8;
+//   HexAscii  "HA", then the text as UTF-16 code units: a run of units of
+//             0x80 or more (and the spaces after them) as $$HEX<n>$$ and four
+//             hex digits a unit, low byte first, then $$ENDHEX$$; other units
+//             as their ASCII byte;
+//   Native    unchanged.
+// Single-byte text is read in codePage (0: none given). False, with reason
+// saying why, when the text cannot be converted without guessing: a byte of
+// 0x80 or more and no code page, bytes invalid in the code page, or UTF-16
+// that is not valid.
+[[nodiscard]] bool encodeSourceText(const std::string& exported, Generation generation,
+                                    SourceEncoding encoding, unsigned codePage,
+                                    std::string& encoded, std::string& reason);
+
+// A single-byte name (or any text) as UTF-8 in codePage; false with reason as above.
+[[nodiscard]] bool singleByteToUtf8(const std::string& bytes, unsigned codePage, std::string& utf8,
+                                    std::string& reason);
+
+}  // namespace lorvex

@@ -1,0 +1,30 @@
+#include "sync/SyncedFile.h"
+
+#include "platform/Platform.h"
+
+namespace lorvex {
+
+SyncResult syncFile(const std::string& path, const std::string& bytes,
+                    std::optional<std::uint32_t> modificationTime, std::string& reason) {
+    std::string existing;
+    if (platform::readSmallFile(path, bytes.size(), existing) && existing == bytes)
+        return SyncResult::Unchanged;
+    std::string temporary;
+    const int descriptor = platform::createTemporaryFor(path, temporary);
+    if (descriptor < 0) {
+        reason = "cannot create a file beside it: " + platform::lastError();
+        return SyncResult::Failed;
+    }
+    const bool written =
+        platform::writeAll(descriptor, bytes.data(), bytes.size()) &&
+        (!modificationTime || platform::setModificationTime(descriptor, *modificationTime));
+    if (!written) reason = "cannot write: " + platform::lastError();
+    const bool closed = platform::closeFile(descriptor);
+    if (written && !closed) reason = "cannot write: " + platform::lastError();
+    if (written && closed && platform::replaceFile(temporary, path)) return SyncResult::Written;
+    if (written && closed) reason = "cannot put it in place: " + platform::lastError();
+    platform::removeFile(temporary);
+    return SyncResult::Failed;
+}
+
+}  // namespace lorvex
