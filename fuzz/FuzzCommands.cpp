@@ -50,14 +50,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         names.emplace_back(reader.current().displayName);
     // Each record holds at least 25 bytes and is delivered once.
     if (names.size() > size / 25 + 2) std::abort();
+    // clang-format off
     for (const std::vector<std::string>& command :
-         {std::vector<std::string>{"-v", "input.pbl"},
-          {"-t", "input.pbl"},
-          {"-e", "input.pbl"},
-          names,
-          {"-s", "-o", "out", "input.pbl"},
-          {"-s", "-o", "out", "--encoding=native", "input.pbl"},
+         {std::vector<std::string>{"-v", "input.pbl"}, {"-t", "input.pbl"}, {"-e", "input.pbl"}, names,
+          {"-s", "-o", "out", "input.pbl"}, {"-s", "-o", "out", "--encoding=native", "input.pbl"},
           {"-s", "-o", "out", "--encoding=hexascii", "--codepage=936", "--prune", "input.pbt"}}) {
+        // clang-format on
         run(command);
         limit = size * 21 / 10 + 4096;
         nftw(".", removeOutput, 16, FTW_DEPTH | FTW_PHYS);

@@ -151,27 +151,6 @@ TEST(Damage, ChainsThatCannotBeReadWholeFailTheExport) {
     for (const ExtractCase& c : cases) check(c);
 }
 
-TEST(Damage, EveryTruncationEndsCleanly) {
-    const BuiltLibrary whole =
-        buildLibrary(oneNode({with(entry("w.srw", std::string(600, 's')), 3),
-                              entry("w.bin", "BIN!"), entry("C:\\i\\a.bmp", "BM")}));
-    ScopedTempDir dir;
-    for (std::size_t cut = 0; cut < whole.bytes.size(); ++cut) {
-        BuiltLibrary library = whole;
-        library.bytes.resize(cut);
-        // Without the root node's header there is no library; with it, the entries before the cut.
-        const int list = runOn(library, "-v").exitCode;
-        ASSERT_EQ(list, cut < whole.nodeOffsets[0] + 32 ? 2 : 0) << cut;
-        for (const std::vector<std::string>& c : {std::vector<std::string>{"-e"},
-                                                  {"-t"},
-                                                  {"-s"},
-                                                  {"-e", "w.srw", "RESOURCES\\C:\\i\\a.bmp"}}) {
-            const int code = runOn(library, c[0], {c.begin() + 1, c.end()}).exitCode;
-            ASSERT_TRUE(code == list || (list == 0 && code == 4)) << cut;
-        }
-    }
-}
-
 // Libraries of the Unicode-era versions: UTF-16LE names and sources.
 
 const std::string kBom = "\xFF\xFE", kChinese = "\xE4\xB8\xAD\xE6\x96\x87.srw",

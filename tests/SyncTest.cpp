@@ -87,14 +87,11 @@ TEST(Sync, RunsAgainTouchingOnlyWhatChanges) {
     // A source that can no longer be read keeps its last good export.
     library.bytes.resize(library.blockOffsets[0][1][0] + 8);
     ASSERT_TRUE(library.writeTo("lib.pbl"));
-    const RunResult result = runLorvex(sync);
+    RunResult result = runLorvex(sync);
     EXPECT_EQ(result.output, line("lib.pbl", "0 written, 1 unchanged, 0 removed"));
     EXPECT_EQ(result.exitCode, 4);
     EXPECT_EQ(readFile("out/lib.pbl.src/b.srw"), kBom + kHeader + "b.srw\r\ntwo");
-}
-
-TEST(Sync, TargetFilesNameLibraries) {
-    ScopedTempDir dir;
+    // Target files name libraries relative to their folder; each is exported once.
     ASSERT_EQ(mkdir("sub", 0755), 0);
     for (const char* path : {"lib.pbl", "sub/lib.pbl", "sub/other.pbl"})
         ASSERT_TRUE(
@@ -102,7 +99,7 @@ TEST(Sync, TargetFilesNameLibraries) {
     std::ofstream("app.PBT")
         << "save_format v3.0(19990112)\r\n"
            "liblist \"lib.pbl;sub\\\\other.pbl;missing.pbl;./lib.pbl;sub\\\\lib.pbl\";\r\n";
-    const RunResult result = runLorvex({"-s", "-o", "out", "app.PBT", "lib.pbl"});
+    result = runLorvex({"-s", "-o", "out", "app.PBT", "lib.pbl"});
     EXPECT_EQ(result.exitCode, 4);
     EXPECT_EQ(result.output, line("lib.pbl", "1 written, 0 unchanged, 0 removed") +
                                  line("sub/other.pbl", "1 written, 0 unchanged, 0 removed"));
@@ -121,12 +118,13 @@ TEST(Sync, FixturesForTheWindowsBuild) {
     const char* folder = std::getenv("LORVEX_FIXTURES");
     if (folder == nullptr) GTEST_SKIP() << "LORVEX_FIXTURES is not set";
     std::vector<EntryLayout> names;
-    for (const char* name : {"c:evil.gif", "a:b", "x.gif.", "y.gif ", "nul.srw", "CON", "aux.gif", "prn",
-                             "Com1", "lpt9.txt"})
+    for (const char* name : {"c:evil.gif", "a:b", "x.gif.", "y.gif ", "nul.srw", "CON", "aux.gif",
+                             "prn", "Com1", "lpt9.txt"})
         names.push_back(entry(name, "x"));
     const std::pair<const char*, LibraryLayout> fixtures[] = {
         {"names.pbl", oneNode(names)},
-        {"cp1252.pbl", oneNode({entry("a.srw", "\xE7\xE3o \xE9 um\r\n"), entry("b.sru", "x"), entry("b.bin", "BIN!")})},
+        {"cp1252.pbl", oneNode({entry("a.srw", "\xE7\xE3o \xE9 um\r\n"), entry("b.sru", "x"),
+                                entry("b.bin", "BIN!")})},
         {"cp936.pbl", oneNode({entry("\xD6\xD0.srw", "\xD6\xD0\xCE\xC4\r\n")})},
         {"unicode.pbl", oneNode({entry("\xC3\xA7\xE4\xB8\xAD.srw", wide("x"))}, true)}};
     for (const auto& [name, layout] : fixtures)

@@ -97,14 +97,6 @@ inline RunResult runLorvex(const std::vector<std::string>& arguments) {
     return result;
 }
 
-// Writes the library as lib.pbl and runs "<command> lib.pbl <names...>".
-inline RunResult runOn(const BuiltLibrary& library, const std::string& command,
-                       std::vector<std::string> names = {}) {
-    if (!library.writeTo("lib.pbl")) return {};
-    names.insert(names.begin(), {command, "lib.pbl"});
-    return runLorvex(names);
-}
-
 // One extraction from a one-node library and everything it should leave behind.
 struct ExtractCase {
     std::vector<EntryLayout> entries;
@@ -121,7 +113,10 @@ inline void check(const ExtractCase& c) {
     ScopedTempDir dir;
     BuiltLibrary library = buildLibrary(oneNode(c.entries, c.unicode));
     if (c.damage != nullptr) c.damage(library);
-    const RunResult result = runOn(library, "-e", c.names);
+    std::vector<std::string> arguments{"-e", "lib.pbl"};
+    arguments.insert(arguments.end(), c.names.begin(), c.names.end());
+    ASSERT_TRUE(library.writeTo("lib.pbl"));
+    const RunResult result = runLorvex(arguments);
     EXPECT_EQ(result.exitCode, c.exitCode) << c.output;
     EXPECT_EQ(result.output, c.output) << c.output;
     std::vector<std::string> expected{"lib.pbl"};

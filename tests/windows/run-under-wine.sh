@@ -15,29 +15,23 @@ wine=$(command -v wine64 || command -v wine || echo /usr/lib/wine/wine64)
 "$wine" wineboot -i >/dev/null 2>&1 || true
 fixtures="$work/fixtures"
 mkdir "$fixtures" && LORVEX_FIXTURES="$fixtures" "$3" --gtest_filter='Sync.Fixtures*' >/dev/null || exit 1
-runs=0
-failures=0
+runs=0 failures=0
 fail() { failures=$((failures + 1)); echo "FAILED: $*"; }
 
 # same <expected exit code> <setup command> <arguments...>
 same() {
   local expected=$1 setup=$2; shift 2
   runs=$((runs + 1))
-  local w="$work/w$runs" n="$work/n$runs"
+  local w="$work/w$runs" n="$work/n$runs" code
   mkdir -p "$w" "$n"
   (cd "$n" && eval "$setup" && "$native" "$@" 2>/dev/null | sed 's/$/\r/' >"$n.out")
-  local code
   code=$(cd "$w" && eval "$setup" && "$wine" "$exe" "$@" >"$w.out" 2>/dev/null; echo $?)
   [ "$code" = "$expected" ] && cmp -s "$w.out" "$n.out" && diff -r "$w" "$n" >/dev/null ||
     fail "lorvex $* (exit $code, expected $expected)"
 }
 
-same 1 true
-same 3 true -x missing.pbl
-same 2 true -v missing.pbl
-same 0 true -V "$sample"
-same 0 true -T "$sample"
-same 0 true -e "$sample"
+same 1 true; same 3 true -x missing.pbl; same 2 true -v missing.pbl
+same 0 true -V "$sample"; same 0 true -T "$sample"; same 0 true -e "$sample"
 same 0 true -e "$sample" w_main.srw 'PCODE\u_toolbar.udo' u_toolbar.sru missing
 same 4 'mkdir w_main.win' -e "$sample" 'PCODE\w_main.win' w_main.srw
 same 0 true -s -o out --codepage=1252 "$fixtures/cp1252.pbl"
@@ -47,8 +41,7 @@ same 0 true -s -o out "$fixtures/unicode.pbl"
 # A colon, a device name, a trailing dot or space: nothing is written, here or on drive C.
 for name in 'RESOURCES\c:evil.gif' 'RESOURCES\a:b' 'PCODE\x.gif.' 'PCODE\y.gif ' nul.srw 'PCODE\CON' \
             'PCODE\aux.gif' 'PCODE\prn' 'PCODE\Com1' 'PCODE\lpt9.txt'; do
-  runs=$((runs + 1))
-  mkdir "$work/name$runs"
+  runs=$((runs + 1)) && mkdir "$work/name$runs"
   code=$(cd "$work/name$runs" && "$wine" "$exe" -e "$fixtures/names.pbl" "$name" >/dev/null 2>&1; echo $?)
   [ "$code" = 4 ] && [ -z "$(ls -A "$work/name$runs")" ] || fail "lorvex -e names.pbl '$name' (exit $code)"
 done
