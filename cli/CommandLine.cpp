@@ -51,8 +51,11 @@ int runCommandLine(int argc, const char* const* argv, std::FILE* out, std::FILE*
     if (equalsIgnoringCase(command.c_str(), "-s")) {
         SyncOptions options;
         std::string problem;
-        if (!parseSyncOptions(rest, options, problem)) {
-            std::fprintf(out, "Unknown command line switch: %s\n", problem.c_str());
+        std::string reason;
+        if (!parseSyncOptions(rest, options, problem, reason)) {
+            if (reason.empty())
+                std::fprintf(out, "Unknown command line switch: %s\n", problem.c_str());
+            if (!reason.empty()) report(errors, problem, reason);
             return kExitUnknownSwitch;
         }
         if (options.libraries.empty()) {
@@ -78,7 +81,8 @@ int runCommandLine(int argc, const char* const* argv, std::FILE* out, std::FILE*
         listEntries(reader, out);
         return kExitDone;
     }
-    if (check) return checkLibrary(reader, out) ? kExitDone : kExitExportFailed;
+    if (check)
+        return checkLibrary(reader, rest.front(), out, errors) ? kExitDone : kExitExportFailed;
     const std::vector<std::string> names(rest.begin() + 1, rest.end());
     hintAtSecondLibrary(names, errors);
     return extractEntries(reader, rest.front(), names, out, errors) ? kExitDone : kExitExportFailed;

@@ -12,8 +12,9 @@ enum ExitCode : int {
     kExitExportFailed = 4,
 };
 
-// Runs one command line (argv[0] is the program, arguments in UTF-8) and
-// returns its exit code; the run prints to out, and says on errors what failed.
+// Runs one command line (argv[0] is the program, arguments as the platform
+// hands them over) and returns its exit code; the run prints to out, and says
+// on errors what failed.
 int runCommandLine(int argc, const char* const* argv, std::FILE* out, std::FILE* errors);
 
 }  // namespace lorvex

@@ -1,5 +1,8 @@
 #include "cli/SyncOptions.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include "platform/Platform.h"
 
 namespace lorvex {
@@ -32,7 +35,7 @@ bool parseCodePage(const std::string& text, unsigned& codePage) {
 }  // namespace
 
 bool parseSyncOptions(const std::vector<std::string>& arguments, SyncOptions& options,
-                      std::string& problem) {
+                      std::string& problem, std::string& reason) {
     bool onlyFiles = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
@@ -46,24 +49,21 @@ bool parseSyncOptions(const std::vector<std::string>& arguments, SyncOptions& op
         } else if (argument == "--prune") {
             options.prune = true;
         } else if (takeValue(arguments, i, "--output", "-o", value, missing)) {
-            if (missing || value.empty()) return false;
             options.output = value;
+            if (value.empty()) reason = "takes the folder to write into";
         } else if (takeValue(arguments, i, "--encoding", nullptr, value, missing)) {
-            if (value == "utf8") {
-                options.encoding = SourceEncoding::Utf8;
-            } else if (value == "hexascii") {
-                options.encoding = SourceEncoding::HexAscii;
-            } else if (value == "native") {
-                options.encoding = SourceEncoding::Native;
-            } else {
-                return false;
-            }
+            const char* const kNames[] = {"utf8", "hexascii", "native"};
+            const auto* found = std::find(std::begin(kNames), std::end(kNames), value);
+            options.encoding = static_cast<SourceEncoding>(found - std::begin(kNames));
+            if (found == std::end(kNames)) reason = "takes utf8, hexascii or native";
         } else if (takeValue(arguments, i, "--codepage", nullptr, value, missing)) {
-            if (!parseCodePage(value, options.codePage)) return false;
+            if (!parseCodePage(value, options.codePage))
+                reason = "takes one of the code pages 874, 932, 936, 949, 950 and 1250 to 1258";
         } else {
-            return false;
+            return false;  // an unknown option, with reason empty
         }
-        if (missing) return false;
+        if (missing) reason = "needs a value";
+        if (!reason.empty()) return false;
     }
     return true;
 }

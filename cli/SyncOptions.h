@@ -9,8 +9,8 @@ namespace lorvex {
 
 // Reads the arguments after "-s": options (as --name=value or --name value)
 // and the libraries. False, with the offending argument in problem, for an
-// unknown option or a value it cannot take.
+// unknown option, or for a value the option cannot take (reason then says why).
 [[nodiscard]] bool parseSyncOptions(const std::vector<std::string>& arguments, SyncOptions& options,
-                                    std::string& problem);
+                                    std::string& problem, std::string& reason);
 
 }  // namespace lorvex

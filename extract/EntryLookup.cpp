@@ -4,36 +4,32 @@
 
 namespace lorvex {
 
-std::string EntryLookup::fold(const char* name) {
-    std::string folded;
-    for (; *name != '\0'; ++name) folded.push_back(foldAscii(*name));
-    return folded;
-}
-
 EntryLookup::EntryLookup(LibraryReader& reader, const std::vector<std::string>& names,
-                         bool everything) {
+                         bool everyCompanion) {
     for (const std::string& name : names) {
-        slots_.try_emplace(fold(name.c_str()));
-        if (isPairedRequest(name)) slots_.try_emplace(fold(companionNameFor(name).c_str()));
+        slots_.try_emplace(foldedName(name));
+        if (isPairedRequest(name)) slots_.try_emplace(foldedName(companionNameFor(name)));
     }
     if (!reader.rewind()) return;
     for (std::uint32_t position = 0; reader.next(); ++position) {
         const CurrentEntry& entry = reader.current();
-        const auto found = everything ? slots_.try_emplace(fold(entry.displayName)).first
-                                      : slots_.find(fold(entry.displayName));
+        const std::string key = foldedName(entry.displayName);
+        auto found = slots_.find(key);
+        const bool companion = entry.kind == EntryKind::Pcode && key.size() > 3 &&
+                               key.compare(key.size() - 3, 3, "bin") == 0;
+        if (found == slots_.end() && everyCompanion && companion)
+            found = slots_.try_emplace(key).first;
         if (found == slots_.end()) continue;
         Slot& slot = found->second;
-        if (!slot.seen) {
-            slot.seen = true;
-            slot.first = entry;
-        }
+        if (!slot.seen && !everyCompanion) slot.first = entry;
+        slot.seen = true;
         slot.sightings.push_back(
             Sighting{position, entry.firstBlock, entry.dataSize, entry.modificationTime});
     }
 }
 
 const EntryLookup::Slot* EntryLookup::slot(const std::string& displayName) const {
-    const auto found = slots_.find(fold(displayName.c_str()));
+    const auto found = slots_.find(foldedName(displayName));
     return found == slots_.end() || !found->second.seen ? nullptr : &found->second;
 }
 
@@ -41,20 +37,22 @@ bool EntryLookup::find(const std::string& name, CurrentEntry& found) const {
     const Slot* source = slot(name);
     if (source == nullptr) return false;
     found = source->first;
-    found.companionFirstBlock = 0;
-    found.companionSize = 0;
-    found.companionTime = 0;
-    const Slot* companions = isPairedRequest(name) ? slot(companionNameFor(name)) : nullptr;
-    if (companions == nullptr) return true;
-    const std::uint32_t sourcePosition = source->sightings.front().position;
-    for (const Sighting& companion : companions->sightings) {
-        if (companion.position < sourcePosition && companion.firstBlock == 0) continue;
-        found.companionFirstBlock = companion.firstBlock;
-        found.companionSize = companion.dataSize;
-        found.companionTime = companion.modificationTime;
+    pair(found, source->sightings.front().position, name);
+    return true;
+}
+
+void EntryLookup::pair(CurrentEntry& entry, std::uint32_t position,
+                       const std::string& request) const {
+    entry.companionFirstBlock = entry.companionSize = entry.companionTime = 0;
+    const Slot* companions = isPairedRequest(request) ? slot(companionNameFor(request)) : nullptr;
+    for (const Sighting& companion :
+         companions != nullptr ? companions->sightings : std::vector<Sighting>{}) {
+        if (companion.position < position && companion.firstBlock == 0) continue;
+        entry.companionFirstBlock = companion.firstBlock;
+        entry.companionSize = companion.dataSize;
+        entry.companionTime = companion.modificationTime;
         break;
     }
-    return true;
 }
 
 }  // namespace lorvex

@@ -16,16 +16,20 @@ namespace lorvex {
 // ignoring ASCII case.
 class EntryLookup {
 public:
-    // One pass over the library for these names; with everything set, for
-    // every display name the library holds.
+    // One pass over the library for these names; with everyCompanion, also for
+    // every compiled object whose name ends in "bin", so that any source can
+    // be paired.
     EntryLookup(LibraryReader& reader, const std::vector<std::string>& names,
-                bool everything = false);
+                bool everyCompanion = false);
 
     // The entry a named export of name exports: the first entry in iteration
-    // order with that display name, and for a request ending in ".srw", ".srd"
-    // or ".sru" the companion "PCODE\<name less 3>bin" (the first one with data
-    // seen before the source, else the first one after it). False when none.
+    // order with that display name, paired as below. False when there is none.
     [[nodiscard]] bool find(const std::string& name, CurrentEntry& found) const;
+    // Gives an entry met at position in iteration order the companion a named
+    // export by request pairs with it, when the request ends in ".srw", ".srd"
+    // or ".sru": "PCODE\<request less 3>bin", the first one with data seen
+    // before the entry, else the first one after it; none otherwise.
+    void pair(CurrentEntry& entry, std::uint32_t position, const std::string& request) const;
 
 private:
     // Where an entry of a looked-for name was met, and what a companion needs of it.
@@ -37,10 +41,9 @@ private:
     };
     struct Slot {
         bool seen = false;
-        CurrentEntry first;  // kept whole only once per name, so memory follows the matches
+        CurrentEntry first;  // kept for requested names only, so memory follows the matches
         std::vector<Sighting> sightings;
     };
-    static std::string fold(const char* name);
     const Slot* slot(const std::string& displayName) const;
 
     std::unordered_map<std::string, Slot> slots_;

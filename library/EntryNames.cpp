@@ -13,6 +13,16 @@ char foldAscii(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
+std::string foldedName(const std::string& name) {
+    std::string folded = name;
+    for (char& c : folded) c = foldAscii(c);
+    return folded;
+}
+
+std::string fileNameOf(const std::string& path) {
+    return path.substr(path.find_last_of("/\\:") + 1);
+}
+
 bool equalsIgnoringCase(const char* a, const char* b) {
     for (; *a != '\0' && *b != '\0'; ++a, ++b) {
         if (foldAscii(*a) != foldAscii(*b)) return false;

@@ -22,6 +22,10 @@ std::size_t baseNameOffset(const char* name);
 // ASCII letters compare ignoring case; every other byte as it is.
 bool equalsIgnoringCase(const char* a, const char* b);
 char foldAscii(char c);
+std::string foldedName(const std::string& name);
+
+// The last part of a path, after its last slash, backslash or (a drive) colon.
+std::string fileNameOf(const std::string& path);
 
 // Whether a request names a source that has a compiled companion, and that
 // companion's display name ("PCODE\" + the name less its last three

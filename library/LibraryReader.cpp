@@ -54,6 +54,7 @@ void LibraryReader::close() {
 }
 
 bool LibraryReader::rewind() {
+    passDamage_.clear();
     if (nodes_.empty()) return false;
     deliveredRecords_ = VisitedSet(file_.size(), 16);  // records are longer than 16 bytes
     currentNode_ = 0;
@@ -69,43 +70,44 @@ void LibraryReader::enterNode(std::size_t nodeIndex) {
 }
 
 bool LibraryReader::readRecord() {
+    const std::string at = "the record at " + std::to_string(recordPosition_);
     const unsigned char* bytes = file_.view(recordPosition_, entryRecordSize(generation_));
-    if (bytes == nullptr) return false;
+    if (bytes == nullptr) return endPass(at + " cannot be read");
     record_ = decodeEntry(generation_, bytes);
+    if (!record_.isEntry) {
+        if (passDamage_.empty()) passDamage_ = at + " has no \"ENT*\"";
+        return false;
+    }
+    if (!deliveredRecords_.firstVisit(recordPosition_)) {
+        if (passDamage_.empty()) passDamage_ = at + " was read before: nodes overlap";
+        return false;
+    }
     return true;
+}
+
+bool LibraryReader::endPass(const std::string& damage) {
+    if (passDamage_.empty()) passDamage_ = damage;
+    currentNode_ = nodes_.size();
+    return false;
 }
 
 bool LibraryReader::next() {
     if (currentNode_ >= nodes_.size()) return false;
     cursor_ = static_cast<std::uint16_t>(cursor_ + 1);
-    bool haveRecord = false;
-    if (cursor_ < nodes_[currentNode_].entryCount) {
-        if (!readRecord()) {
-            currentNode_ = nodes_.size();
-            return false;
-        }
-        // A record without its magic, or one already delivered, exhausts the node.
-        haveRecord = record_.isEntry && deliveredRecords_.firstVisit(recordPosition_);
-    }
-    while (!haveRecord) {
-        if (currentNode_ + 1 >= nodes_.size()) {
-            currentNode_ = nodes_.size();
-            return false;
-        }
+    // A record without its magic, or one already delivered, exhausts the node.
+    bool haveRecord = cursor_ < nodes_[currentNode_].entryCount && readRecord();
+    while (!haveRecord && currentNode_ < nodes_.size()) {
+        if (currentNode_ + 1 >= nodes_.size()) return endPass("");
         enterNode(currentNode_ + 1);
         if (nodes_[currentNode_].entryCount == 0) continue;  // an empty node is stepped over
-        if (!readRecord() || !record_.isEntry) {
-            // The first record of a node reached by advancing ends the pass when it is bad.
-            currentNode_ = nodes_.size();
-            return false;
-        }
-        haveRecord = deliveredRecords_.firstVisit(recordPosition_);
+        haveRecord = readRecord();
+        // The first record of a node reached by advancing ends the pass when it lacks "ENT*".
+        if (!haveRecord && !record_.isEntry) return endPass("");
     }
-    if (!readEntryName()) {
-        currentNode_ = nodes_.size();
-        return false;
-    }
-    return true;
+    if (currentNode_ >= nodes_.size()) return false;  // a record could not be read
+    if (readEntryName()) return true;
+    return endPass("the name of the record at " + std::to_string(recordPosition_) +
+                   " cannot be read");
 }
 
 bool LibraryReader::readEntryName() {

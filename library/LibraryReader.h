@@ -36,9 +36,13 @@ public:
 
     // Positions iteration before the first entry; false when there are no nodes.
     [[nodiscard]] bool rewind();
-    // Fills the current entry with the next one; false at the end of the pass
-    // or on any read failure (the two are not told apart).
+    // Fills the current entry with the next one; false at the end of the pass,
+    // which a damaged directory may bring early (see damage()).
     [[nodiscard]] bool next();
+    // Why the node tree or the last pass left entries out (a node or record
+    // that cannot be read, a loop, a record without "ENT*"); empty when the
+    // directory was read whole.
+    const std::string& damage() const { return treeDamage_.empty() ? passDamage_ : treeDamage_; }
 
     const CurrentEntry& current() const { return current_; }
     Generation generation() const { return generation_; }
@@ -49,13 +53,16 @@ private:
     [[nodiscard]] bool findHeader(std::uint32_t& headerOffset);
     void loadTree(std::uint64_t rootOffset);
     void enterNode(std::size_t nodeIndex);
-    // The record at the current position when it has "ENT*" and was not
-    // delivered before in this pass; null otherwise.
+    // Reads the record at the current position; a record that cannot be read,
+    // lacks "ENT*" or was delivered before in this pass is damage.
     [[nodiscard]] bool readRecord();
     [[nodiscard]] bool readEntryName();
+    bool endPass(const std::string& damage);
 
     LibraryFile file_;
     std::string error_;
+    std::string treeDamage_;
+    std::string passDamage_;
     Generation generation_ = Generation::SingleByte;
     CurrentEntry current_;
     EntryFields record_;

@@ -13,16 +13,24 @@ namespace lorvex {
 // offsets end the walk.
 void LibraryReader::loadTree(std::uint64_t rootOffset) {
     nodes_.clear();
+    treeDamage_.clear();
     VisitedSet visited(file_.size(), NodeHeader::kSize);
     std::vector<std::uint64_t> pending{rootOffset};
     while (!pending.empty()) {
         const std::uint64_t offset = pending.back();
         pending.pop_back();
         NodeHeader header;
-        if (offset == 0 || offset > UINT32_MAX - NodeHeader::kSize ||
-            !file_.readAt(offset, header.bytes.data(), header.bytes.size()) ||
-            !visited.firstVisit(offset))
-            continue;
+        if (offset == 0) continue;
+        const char* cut = nullptr;
+        if (offset > UINT32_MAX - NodeHeader::kSize ||
+            !file_.readAt(offset, header.bytes.data(), header.bytes.size())) {
+            cut = " cannot be read";
+        } else if (!visited.firstVisit(offset)) {
+            cut = " was read before: the tree loops";
+        }
+        if (cut != nullptr && treeDamage_.empty())
+            treeDamage_ = "the node at " + std::to_string(offset) + cut;
+        if (cut != nullptr) continue;
         nodes_.push_back(LibraryNode{static_cast<std::uint32_t>(offset + NodeHeader::kSize),
                                      header.entryCount()});
         pending.push_back(header.rightOffset());

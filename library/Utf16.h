@@ -13,7 +13,7 @@ std::string utf16LeToUtf8(const unsigned char* bytes, std::size_t count);
 // surrogate pairs, malformed sequences U+FFFD.
 std::string utf8ToUtf16Le(const char* text, std::size_t length);
 
-// Number of UTF-16 code units the UTF-8 text takes.
-std::size_t utf16Length(const char* text, std::size_t length);
+// Appends one character (below 0x110000) as UTF-8.
+void appendUtf8(std::string& out, char32_t c);
 
 }  // namespace lorvex

@@ -31,19 +31,37 @@ FileIdentity identityOf(const struct stat& status) {
 }
 }  // namespace
 
+namespace {
+// A reason the system has no error number for; errno is 0 while it applies.
+const char* ownReason = nullptr;
+
+int failWith(const char* reason) {
+    ownReason = reason;
+    errno = 0;
+    return -1;
+}
+}  // namespace
+
 std::string lastError() {
-    return std::strerror(errno);
+    return errno == 0 && ownReason != nullptr ? ownReason : std::strerror(errno);
 }
 
 int openForReading(const std::string& path) {
-    const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so that a pipe without writer cannot hang the open.
+    const int descriptor = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     struct stat status {};
-    if (descriptor >= 0 && fstat(descriptor, &status) == 0 && S_ISDIR(status.st_mode)) {
-        ::close(descriptor);
-        errno = EISDIR;
-        return -1;
+    if (descriptor < 0) return -1;
+    if (fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode)) {
+        fcntl(descriptor, F_SETFL, fcntl(descriptor, F_GETFL) & ~O_NONBLOCK);
+        return descriptor;
     }
-    return descriptor;
+    ::close(descriptor);
+    return S_ISDIR(status.st_mode) ? (errno = EISDIR, -1) : failWith("is not a regular file");
+}
+
+FileIdentity identityOfPath(const std::string& path) {
+    struct stat status {};
+    return stat(path.c_str(), &status) == 0 ? identityOf(status) : FileIdentity{};
 }
 
 bool fileSizeOf(int descriptor, std::uint64_t& size) {
@@ -99,6 +117,8 @@ int createForWriting(const std::string& path, const FileIdentity& library, std::
         reason = std::strerror(errno);
     } else if (sameFile(identityOf(status), library)) {
         reason = "is the library being read";
+    } else if (S_ISREG(status.st_mode) && status.st_nlink > 1) {
+        reason = "has other hard links, which would change too";
     } else if (S_ISREG(status.st_mode) && status.st_size != 0 && ftruncate(descriptor, 0) != 0) {
         reason = std::strerror(errno);
     } else {
@@ -142,12 +162,15 @@ bool removeFile(const std::string& path) {
     return ::unlink(path.c_str()) == 0;
 }
 
-bool readSmallFile(const std::string& path, std::uint64_t limit, std::string& bytes) {
-    const int descriptor = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+bool readSmallFile(const std::string& path, std::uint64_t limit, std::string& bytes,
+                   bool followLinks) {
+    const int descriptor =
+        ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | (followLinks ? 0 : O_NOFOLLOW));
     if (descriptor < 0) return false;
     struct stat status {};
-    const bool fits = fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode) &&
-                      static_cast<std::uint64_t>(status.st_size) <= limit;
+    const bool regular = fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode);
+    const bool fits = regular && static_cast<std::uint64_t>(status.st_size) <= limit;
+    if (!fits) failWith(regular ? "is too large" : "is not a regular file");
     if (fits) {
         bytes.resize(static_cast<std::size_t>(status.st_size));
         bytes.resize(readAt(descriptor, 0, bytes.data(), bytes.size()));
@@ -159,6 +182,15 @@ bool readSmallFile(const std::string& path, std::uint64_t limit, std::string& by
 bool isFolder(const std::string& path) {
     struct stat status {};
     return stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+}
+
+bool isPlainFolder(const std::string& path) {
+    struct stat status {};
+    return lstat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+}
+
+std::string nameAsListed(const std::string& name) {
+    return name;
 }
 
 bool makeFolders(const std::string& path) {
@@ -191,8 +223,8 @@ bool codePageAvailable(unsigned codePage) {
 bool decodeCodePage(unsigned codePage, const std::string& bytes, std::u16string& units) {
     const iconv_t converter = iconv_open("UTF-16LE", ("CP" + std::to_string(codePage)).c_str());
     if (converter == reinterpret_cast<iconv_t>(-1)) return false;
-    // A byte never yields more than two code units.
-    std::string wide(bytes.size() * 4, '\0');
+    // A byte never yields more than one code unit, four bytes never more than two.
+    std::string wide(bytes.size() * 2 + 4, '\0');
     char* in = const_cast<char*>(bytes.data());
     char* out = wide.data();
     std::size_t inLeft = bytes.size();
@@ -242,6 +274,14 @@ std::string utf8Of(const wchar_t* wide) {
     return utf8;
 }
 
+// Windows has no inode numbers in stat; a handle knows volume and file index.
+FileIdentity identityOf(const BY_HANDLE_FILE_INFORMATION& information) {
+    return FileIdentity{
+        information.dwVolumeSerialNumber,
+        static_cast<std::uint64_t>(information.nFileIndexHigh) << 32 | information.nFileIndexLow,
+        true};
+}
+
 HANDLE handleOf(int descriptor) {
     return reinterpret_cast<HANDLE>(_get_osfhandle(descriptor));
 }
@@ -282,7 +322,22 @@ int openForReading(const std::string& path) {
     const HANDLE handle = CreateFileW(widePath(path).c_str(), GENERIC_READ,
                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle != INVALID_HANDLE_VALUE && GetFileType(handle) != FILE_TYPE_DISK) {
+        CloseHandle(handle);
+        return fail(ERROR_BAD_FILE_TYPE);
+    }
     return descriptorFor(handle, _O_RDONLY);
+}
+
+FileIdentity identityOfPath(const std::string& path) {
+    const HANDLE handle = CreateFileW(widePath(path).c_str(), 0,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return FileIdentity{};
+    BY_HANDLE_FILE_INFORMATION information{};
+    const bool known = GetFileInformationByHandle(handle, &information) != 0;
+    CloseHandle(handle);
+    return known ? identityOf(information) : FileIdentity{};
 }
 
 bool fileSizeOf(int descriptor, std::uint64_t& size) {
@@ -350,12 +405,10 @@ int createForWriting(const std::string& path, const FileIdentity& library, std::
         reason = lastError();
     } else if ((information.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
         reason = "is a symbolic link or junction";
-    } else if (sameFile(FileIdentity{information.dwVolumeSerialNumber,
-                                     static_cast<std::uint64_t>(information.nFileIndexHigh) << 32 |
-                                         information.nFileIndexLow,
-                                     true},
-                        library)) {
+    } else if (sameFile(identityOf(information), library)) {
         reason = "is the library being read";
+    } else if (information.nNumberOfLinks > 1) {
+        reason = "has other hard links, which would change too";
     } else if (GetFileType(handle) != FILE_TYPE_DISK) {
         reason = "is not a file on disk";
     } else if (!succeeded(SetEndOfFile(handle))) {
@@ -404,21 +457,24 @@ bool removeFile(const std::string& path) {
     return succeeded(DeleteFileW(widePath(path).c_str()));
 }
 
-bool readSmallFile(const std::string& path, std::uint64_t limit, std::string& bytes) {
+bool readSmallFile(const std::string& path, std::uint64_t limit, std::string& bytes,
+                   bool followLinks) {
     const HANDLE handle =
         CreateFileW(widePath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                    FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) return false;
+                    followLinks ? 0 : FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return !succeeded(FALSE);
     BY_HANDLE_FILE_INFORMATION information{};
     const bool plain = GetFileInformationByHandle(handle, &information) != 0 &&
                        (information.dwFileAttributes &
                         (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) == 0 &&
                        GetFileType(handle) == FILE_TYPE_DISK;
+    if (!plain) lastFailure = ERROR_BAD_FILE_TYPE;
     const std::uint64_t size =
         static_cast<std::uint64_t>(information.nFileSizeHigh) << 32 | information.nFileSizeLow;
     const int descriptor = descriptorFor(handle, _O_RDONLY);
     if (descriptor < 0) return false;
     const bool fits = plain && size <= limit;
+    if (plain && !fits) lastFailure = ERROR_FILE_TOO_LARGE;
     if (fits) {
         bytes.resize(static_cast<std::size_t>(size));
         bytes.resize(readAt(descriptor, 0, bytes.data(), bytes.size()));
@@ -438,8 +494,21 @@ bool makeFolders(const std::string& path) {
     if (slash != std::string::npos && slash > 0 && path[slash - 1] != ':' &&
         !makeFolders(path.substr(0, slash)))
         return false;
-    return CreateDirectoryW(widePath(path).c_str(), nullptr) != 0 || isFolder(path) ||
-           !succeeded(FALSE);
+    if (CreateDirectoryW(widePath(path).c_str(), nullptr) != 0) return true;
+    const DWORD failure = GetLastError();
+    if (isFolder(path)) return true;
+    lastFailure = failure;
+    return false;
+}
+
+bool isPlainFolder(const std::string& path) {
+    const DWORD attributes = GetFileAttributesW(widePath(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
+           (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0;
+}
+
+std::string nameAsListed(const std::string& name) {
+    return utf8Of(widePath(name).c_str());
 }
 
 bool listFolder(const std::string& path, std::vector<std::string>& names) {
@@ -464,9 +533,20 @@ const char* nameProblem(const std::string& name) {
     static const char* const kDevices[] = {"con", "prn", "aux", "nul", "conin$", "conout$"};
     for (const char* device : kDevices)
         if (base == device) return "is the name of a device";
-    if (base.size() == 4 && (base.compare(0, 3, "com") == 0 || base.compare(0, 3, "lpt") == 0) &&
-        base[3] >= '1' && base[3] <= '9')
+    // COM and LPT with a digit, also a superscript one (in ANSI or in UTF-8).
+    const std::string number = base.size() > 3 ? base.substr(3) : "";
+    static const char* const kNumbers[] = {"\xB9",     "\xB2",     "\xB3",
+                                           "\xC2\xB9", "\xC2\xB2", "\xC2\xB3"};
+    const bool numbered =
+        (number.size() == 1 && number[0] >= '0' && number[0] <= '9') ||
+        std::find(std::begin(kNumbers), std::end(kNumbers), number) != std::end(kNumbers);
+    if (numbered && (base.compare(0, 3, "com") == 0 || base.compare(0, 3, "lpt") == 0))
         return "is the name of a device";
+    // A tilde and a digit may be the short name of another file in the folder.
+    for (std::size_t tilde = base.find('~'); tilde != std::string::npos;
+         tilde = base.find('~', tilde + 1))
+        if (tilde + 1 < base.size() && base[tilde + 1] >= '0' && base[tilde + 1] <= '9')
+            return "may be the short name of another file";
     return nullptr;
 }
 

@@ -27,8 +27,11 @@ bool sameFile(const FileIdentity& a, const FileIdentity& b);
 // Why the last call failed, as the system says it.
 std::string lastError();
 
-// A regular file opened for reading (a folder is refused); -1 on failure.
+// A regular file opened for reading (a folder or a pipe is refused, without
+// waiting for a writer); -1 on failure.
 int openForReading(const std::string& path);
+// The identity of the file a path names, unknown when it cannot be opened.
+FileIdentity identityOfPath(const std::string& path);
 bool fileSizeOf(int descriptor, std::uint64_t& size);
 FileIdentity identityOf(int descriptor);
 // Reads up to n bytes at offset; returns how many arrived (fewer at the end).
@@ -47,13 +50,25 @@ bool closeFile(int descriptor);
 bool replaceFile(const std::string& from, const std::string& to);
 bool removeFile(const std::string& path);
 
-// The whole file, unless it is not a regular file (a link is not followed) or
-// holds more than limit bytes.
-bool readSmallFile(const std::string& path, std::uint64_t limit, std::string& bytes);
+// The whole file, unless it is not a regular file or holds more than limit
+// bytes; a link is followed only when followLinks is set.
+bool readSmallFile(const std::string& path, std::uint64_t limit, std::string& bytes,
+                   bool followLinks = false);
 // Creates the folder and any missing parents; true when it exists afterwards.
 bool makeFolders(const std::string& path);
 bool listFolder(const std::string& path, std::vector<std::string>& names);
 bool isFolder(const std::string& path);
+// A folder that is not a symbolic link or other reparse point.
+bool isPlainFolder(const std::string& path);
+
+// Whether the file system takes names that differ in letter case for one file.
+#ifdef _WIN32
+inline constexpr bool kNamesIgnoreCase = true;
+#else
+inline constexpr bool kNamesIgnoreCase = false;
+#endif
+// A file name as listFolder gives it back once the file is created under name.
+std::string nameAsListed(const std::string& name);
 
 // Why the file system would not store a file under this name as it is (on
 // Windows: a colon, a device name, a trailing dot or space); null when it would.

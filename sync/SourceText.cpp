@@ -1,5 +1,6 @@
 #include "sync/SourceText.h"
 
+#include "library/Utf16.h"
 #include "platform/Platform.h"
 
 namespace lorvex {
@@ -7,8 +8,8 @@ namespace lorvex {
 namespace {
 
 // Single-byte text as UTF-16 code units. Windows maps the bytes a code page
-// leaves undefined to C1 control characters where iconv refuses them; both
-// count as invalid here, so the platforms agree.
+// leaves undefined to C1 control characters or private-use characters where
+// iconv refuses them; all of these count as invalid here, so the platforms agree.
 bool decodeSingleByte(const std::string& bytes, unsigned codePage, std::u16string& units,
                       std::string& reason) {
     units.assign(bytes.begin(), bytes.end());
@@ -23,7 +24,8 @@ bool decodeSingleByte(const std::string& bytes, unsigned codePage, std::u16strin
         return false;
     }
     bool valid = platform::decodeCodePage(codePage, bytes, units);
-    for (const char16_t unit : units) valid = valid && (unit < 0x80 || unit > 0x9F);
+    for (const char16_t unit : units)
+        valid = valid && (unit < 0x80 || unit > 0x9F) && (unit < 0xE000 || unit > 0xF8FF);
     if (!valid) reason = "is not valid text in code page " + std::to_string(codePage);
     return valid;
 }
@@ -41,7 +43,7 @@ bool decodeUtf16(const std::string& bytes, std::u16string& units, std::string& r
     return true;
 }
 
-bool appendUtf8(const std::u16string& units, std::string& out, std::string& reason) {
+bool unitsToUtf8(const std::u16string& units, std::string& out, std::string& reason) {
     for (std::size_t i = 0; i < units.size(); ++i) {
         char32_t c = units[i];
         if (c >= 0xD800 && c <= 0xDFFF) {
@@ -94,7 +96,7 @@ bool singleByteToUtf8(const std::string& bytes, unsigned codePage, std::string& 
                       std::string& reason) {
     std::u16string units;
     utf8.clear();
-    return decodeSingleByte(bytes, codePage, units, reason) && appendUtf8(units, utf8, reason);
+    return decodeSingleByte(bytes, codePage, units, reason) && unitsToUtf8(units, utf8, reason);
 }
 
 bool encodeSourceText(const std::string& exported, Generation generation, SourceEncoding encoding,
@@ -114,7 +116,7 @@ bool encodeSourceText(const std::string& exported, Generation generation, Source
         appendHexAscii(units, encoded);
         return true;
     }
-    return appendUtf8(units, encoded, reason);
+    return unitsToUtf8(units, encoded, reason);
 }
 
 }  // namespace lorvex

@@ -20,28 +20,19 @@ namespace {
 
 // Windows takes forward slashes too, so paths and messages are alike everywhere.
 const std::string kSeparator = "/";
-
-std::string folded(const std::string& name) {
-    std::string result;
-    for (const char c : name) result += foldAscii(c);
-    return result;
-}
-
-std::string fileNameOf(const std::string& path) {
-    const std::size_t slash = path.find_last_of("/\\");
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
+const std::string kTemporaryPrefix = ".lorvex-";  // see platform::createTemporaryFor
 
 // A name in an object list: backslashes doubled, quotes and tildes escaped.
 std::string quoted(const std::string& text) {
     std::string out = "\"";
     for (const char c : text) {
-        if (c == '\\')
+        if (c == '\\') {
             out += "\\\\";
-        else if (c == '"' || c == '~')
+        } else if (c == '"' || c == '~') {
             out += {'~', c};
-        else
+        } else {
             out += c;
+        }
     }
     return out + "\"";
 }
@@ -56,13 +47,20 @@ const char* unsafeName(const std::string& name) {
     return platform::nameProblem(name);
 }
 
+// Names in a folder as the file system tells them apart.
+std::string fileKey(const std::string& name) {
+    const std::string listed = platform::nameAsListed(name);
+    return platform::kNamesIgnoreCase ? foldedName(listed) : listed;
+}
+
 class LibrarySync {
 public:
     LibrarySync(LibraryReader& reader, const std::string& path, const SyncOptions& options,
-                std::FILE* errors)
+                const std::vector<platform::FileIdentity>& libraries, std::FILE* errors)
         : reader_(reader),
           path_(path),
           options_(options),
+          libraries_(libraries),
           errors_(errors),
           blocks_(reader.file().size(), DataBlock::kSize) {}
 
@@ -71,17 +69,21 @@ public:
         const std::string folder = options_.output + kSeparator + folderName;
         if (!platform::makeFolders(folder))
             return failed(folder, "cannot create the folder: " + platform::lastError());
+        // A folder that links elsewhere would take the exports, and the pruning, out of DIR.
+        if (!platform::isPlainFolder(folder)) return failed(folder, "is a link, not a folder");
         const EntryLookup lookup(reader_, {}, true);
         std::set<std::string> names;
         bool everyName = true;  // a name that cannot be converted may be one in the folder
         std::string objects;
-        for (bool more = reader_.rewind() && reader_.next(); more; more = reader_.next()) {
-            if (reader_.current().kind != EntryKind::Source) continue;
+        std::uint32_t position = 0;
+        for (bool more = reader_.rewind() && reader_.next(); more;
+             more = reader_.next(), ++position) {
             CurrentEntry entry = reader_.current();
             std::string fileName = entry.displayName;
             std::string reason;
             const char* problem = nullptr;
-            if (!names.insert(folded(entry.displayName)).second) {
+            if (entry.kind != EntryKind::Source) continue;
+            if (!names.insert(foldedName(entry.displayName)).second) {
                 failed(entry.displayName, "has the name of an earlier source, letter case aside");
             } else if (reader_.generation() == Generation::SingleByte &&
                        options_.encoding != SourceEncoding::Native &&
@@ -90,21 +92,27 @@ public:
             } else if ((problem = unsafeName(fileName)) != nullptr) {
                 failed(entry.displayName, problem);
             } else {
-                files_.insert(folded(fileName));
-                if (lookup.find(entry.displayName, entry) && exportSource(entry, folder, fileName))
+                files_.insert(fileKey(fileName));
+                lookup.pair(entry, position, entry.displayName);
+                if (exportSource(entry, folder, fileName))
                     objects += " " + quoted(folderName + "\\" + fileName) + " " +
                                quoted(fileNameOf(path_)) + ";\r\n";
             }
         }
+        // Entries a damaged directory hides are still the library's: nothing is pruned for
+        // them, and the object list keeps naming them.
+        const bool whole = reader_.damage().empty();
+        if (!whole)
+            failed("directory", reader_.damage() + ": sources may be missing; nothing pruned");
         if (options_.prune && !everyName)
             failed(folder, "not pruned: the names of some sources are not known");
-        tidy(folder, options_.prune && everyName);
+        tidy(folder, options_.prune && everyName && whole);
         const std::string list = "Save Format v3.0(19990112)\r\n@begin Libraries\r\n " +
                                  quoted(fileNameOf(path_)) +
                                  " \"\";\r\n@end;\r\n@begin Objects\r\n" + objects + "@end;\r\n";
         std::string reason;
-        if (syncFile(options_.output + kSeparator + objectList, list, std::nullopt, reason) ==
-            SyncResult::Failed)
+        if (whole && syncFile(options_.output + kSeparator + objectList, list, std::nullopt,
+                              libraries_, reason) == SyncResult::Failed)
             failed(objectList, reason);
         std::fprintf(out, "%s -> %s: %u written, %u unchanged, %u removed\n", path_.c_str(),
                      folder.c_str(), written_, unchanged_, removed_);
@@ -129,7 +137,8 @@ private:
         if (!encodeSourceText(exported.bytes, reader_.generation(), options_.encoding,
                               options_.codePage, encoded, reason))
             return failed(entry.displayName, "its text " + reason);
-        switch (syncFile(folder + kSeparator + fileName, encoded, entry.modificationTime, reason)) {
+        switch (syncFile(folder + kSeparator + fileName, encoded, entry.modificationTime,
+                         libraries_, reason)) {
             case SyncResult::Written:
                 ++written_;
                 return true;
@@ -146,10 +155,13 @@ private:
     // pruning, the export files (*.sr?) of sources the library no longer holds.
     void tidy(const std::string& folder, bool prune) {
         std::vector<std::string> present;
-        platform::listFolder(folder, present);
+        if (!platform::listFolder(folder, present)) {
+            failed(folder, "cannot be listed: " + platform::lastError());
+            return;
+        }
         for (const std::string& name : present) {
-            const bool leftover = name.compare(0, 8, ".lorvex-") == 0;
-            const bool stale = prune && name.size() > 4 && files_.count(folded(name)) == 0 &&
+            const bool leftover = name.compare(0, kTemporaryPrefix.size(), kTemporaryPrefix) == 0;
+            const bool stale = prune && name.size() > 4 && files_.count(fileKey(name)) == 0 &&
                                equalsIgnoringCase(name.substr(name.size() - 4, 3).c_str(), ".sr");
             if (!leftover && !stale) continue;
             if (!platform::removeFile(folder + kSeparator + name)) {
@@ -163,6 +175,7 @@ private:
     LibraryReader& reader_;
     const std::string& path_;
     const SyncOptions& options_;
+    const std::vector<platform::FileIdentity>& libraries_;
     std::FILE* errors_;
     // Sources of one library may not share data blocks, so the folder holds
     // at most about twice the library's bytes.
@@ -179,17 +192,18 @@ int syncSources(const SyncOptions& options, std::FILE* out, std::FILE* errors) {
     std::vector<std::string> libraries;
     for (const std::string& argument : options.libraries) {
         std::string error;
-        if (isTargetFile(argument) && !readTargetLibraries(argument, libraries, error)) {
+        if (!isTargetFile(argument)) {
+            libraries.push_back(argument);
+        } else if (!readTargetLibraries(argument, libraries, error)) {
             report(errors, argument, error);
             code = 2;
-        } else if (!isTargetFile(argument)) {
-            libraries.push_back(argument);
         }
     }
+    // Every library of the run, so that no file written can replace one.
+    std::vector<platform::FileIdentity> identities;
+    for (const std::string& path : libraries) identities.push_back(platform::identityOfPath(path));
     std::vector<platform::FileIdentity> done;
-    std::set<std::string> doneNames;
-    std::set<std::string> folders;
-    std::set<std::string> objectLists;
+    std::set<std::string> doneNames, folders, objectLists;
     for (const std::string& path : libraries) {
         LibraryReader reader;
         if (!reader.open(path)) {
@@ -207,13 +221,14 @@ int syncSources(const SyncOptions& options, std::FILE* out, std::FILE* errors) {
         done.push_back(identity);
         const std::string fileName = fileNameOf(path);
         const std::string objectList = fileName.substr(0, fileName.rfind('.')) + ".pbg";
-        if (!folders.insert(folded(fileName)).second ||
-            !objectLists.insert(folded(objectList)).second) {
+        if (!folders.insert(foldedName(fileName)).second ||
+            !objectLists.insert(foldedName(objectList)).second) {
             report(errors, path, "another library of this run has its file name; not exported");
             code = 4;
             continue;
         }
-        if (!LibrarySync(reader, path, options, errors).run(fileName + ".src", objectList, out))
+        if (!LibrarySync(reader, path, options, identities, errors)
+                 .run(fileName + ".src", objectList, out))
             code = 4;
     }
     return code;

@@ -7,7 +7,8 @@
 namespace lorvex {
 
 // How -s writes the text of a source: UTF-8 after a byte order mark, the
-// environment's own hex-escaped ASCII form, or byte for byte as -e does.
+// environment's own hex-escaped ASCII form, or byte for byte as -e does
+// (in the order of the option's values).
 enum class SourceEncoding { Utf8, HexAscii, Native };
 
 struct SyncOptions {

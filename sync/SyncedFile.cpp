@@ -1,14 +1,22 @@
 #include "sync/SyncedFile.h"
 
-#include "platform/Platform.h"
+#include <algorithm>
 
 namespace lorvex {
 
 SyncResult syncFile(const std::string& path, const std::string& bytes,
-                    std::optional<std::uint32_t> modificationTime, std::string& reason) {
+                    std::optional<std::uint32_t> modificationTime,
+                    const std::vector<platform::FileIdentity>& libraries, std::string& reason) {
     std::string existing;
     if (platform::readSmallFile(path, bytes.size(), existing) && existing == bytes)
         return SyncResult::Unchanged;
+    const platform::FileIdentity target = platform::identityOfPath(path);
+    if (std::any_of(libraries.begin(), libraries.end(), [&](const platform::FileIdentity& library) {
+            return platform::sameFile(library, target);
+        })) {
+        reason = "is a library this run reads";
+        return SyncResult::Failed;
+    }
     std::string temporary;
     const int descriptor = platform::createTemporaryFor(path, temporary);
     if (descriptor < 0) {

@@ -28,12 +28,12 @@ bool isTargetFile(const std::string& path) {
 bool readTargetLibraries(const std::string& path, std::vector<std::string>& libraries,
                          std::string& error) {
     std::string bytes;
-    if (!platform::readSmallFile(path, kMaxTargetSize, bytes)) {
-        error = "cannot read the target file: " +
-                (platform::isFolder(path) ? std::string("is a folder") : platform::lastError());
+    if (!platform::readSmallFile(path, kMaxTargetSize, bytes, true)) {
+        error = "cannot read the target file: " + platform::lastError();
         return false;
     }
     const std::string text = textOf(bytes);
+    const std::size_t before = libraries.size();
     std::size_t line = 0;
     while (line < text.size()) {
         const std::size_t start = text.find_first_not_of(" \t", line);
@@ -41,7 +41,10 @@ bool readTargetLibraries(const std::string& path, std::vector<std::string>& libr
         if (start != std::string::npos && text.compare(start, 7, "liblist") == 0) {
             const std::size_t open = text.find('"', start);
             const std::size_t close = open == std::string::npos ? open : text.find('"', open + 1);
-            if (close == std::string::npos || (end != std::string::npos && close > end)) break;
+            if (close == std::string::npos || (end != std::string::npos && close > end)) {
+                error = "its liblist line has no quoted list of libraries";
+                return false;
+            }
             const std::size_t slash = path.find_last_of("/\\");
             const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
             std::string library;
@@ -49,7 +52,7 @@ bool readTargetLibraries(const std::string& path, std::vector<std::string>& libr
                 if (i == close || text[i] == ';') {
                     // Absolute paths and those with a drive are taken as they are.
                     const bool absolute =
-                        library[0] == kSeparator || (library.size() > 1 && library[1] == ':');
+                        library.size() > 1 && (library[0] == kSeparator || library[1] == ':');
                     if (!library.empty())
                         libraries.push_back(absolute ? library : folder + library);
                     library.clear();
@@ -60,7 +63,8 @@ bool readTargetLibraries(const std::string& path, std::vector<std::string>& libr
                     library += text[i];
                 }
             }
-            return true;
+            if (libraries.size() == before) error = "its liblist names no library";
+            return libraries.size() > before;
         }
         line = end == std::string::npos ? text.size() : end + 1;
     }

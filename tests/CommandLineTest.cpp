@@ -2,6 +2,8 @@
 // byte, and the real binary end to end.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include "examples/SampleLibrary.h"
 #include "tests/support/TestFiles.h"
 
@@ -30,14 +32,17 @@ TEST(CommandLine, ExitCodesMessagesAndListings) {
     const std::string chinese = "\xE4\xB8\xAD\xE6\x96\x87.srw", smile = "\xF0\x9F\x98\x80.srw";
     BuiltLibrary seven = buildLibrary(oneNode({})), rootless = seven, cut = buildLibrary(oneNode(
         {entry("b.srw", "ok"), entry("a.win", std::string(1000, 'a')), entry("taken.win", ""),
-         entry("alias.win", ""), entry("link.win", "")}));
+         entry("alias.win", ""), entry("link.win", ""), entry("hard.win", "")}));
     seven.bytes.resize(7);       // too short for the trailer probe
     rootless.bytes.resize(600);  // the root node lies past the end
     const std::string block = std::to_string(cut.blockOffsets[0][1][1]);
+    BuiltLibrary lost = buildLibrary(LibraryLayout{{NodeLayout{{entry("a.win", "")}, -1, 1}, NodeLayout{{entry("b.win", "")}}}});
+    lost.put32(lost.recordOffsets[1][0], 0);  // the second node's record has no "ENT*"
     ASSERT_TRUE(cut.writeTo("lib.pbl"));
     cut.bytes.resize(cut.blockOffsets[0][1][1] + 100);
     const std::pair<const char*, BuiltLibrary> libraries[] = {
         {"sample.pbl", buildLibrary(sampleLibrary())}, {"seven", seven}, {"rootless", rootless}, {"cut", cut},
+        {"lost.pbl", lost}, {"copy.pbg", buildLibrary(oneNode({}))},
         {"empty.pbl", buildLibrary(oneNode({}))},
         {"list.pbl", buildLibrary(oneNode({entry("w_main.srw", std::string(100, 'x')),
                                            with(entry("app.sra", std::string(40, 'y'), 1087556400), 4),
@@ -56,7 +61,8 @@ TEST(CommandLine, ExitCodesMessagesAndListings) {
     };
     for (const auto& [name, library] : libraries) ASSERT_TRUE(library.writeTo(name));
     std::ofstream("outside") << "kept";
-    ASSERT_EQ(mkdir("taken.win", 0755) | link("lib.pbl", "alias.win") | symlink("outside", "link.win"), 0);
+    ASSERT_EQ(mkdir("taken.win", 0755) | link("lib.pbl", "alias.win") | symlink("outside", "link.win") |
+                  link("outside", "hard.win") | mkfifo("fifo", 0644), 0);
     const std::string listing = runLorvex({"-v", "sample.pbl"}).output;
     EXPECT_EQ(listing.substr(listing.size() - 19), "\nTotal objects: 16\n");
     struct Case {
@@ -68,7 +74,10 @@ TEST(CommandLine, ExitCodesMessagesAndListings) {
         {{}, 1, usage, ""}, {{"-v"}, 1, usage, ""}, {{"-x"}, 1, usage, ""}, {{"-s", "-o", "out"}, 1, usage, ""},
         {{"-x", "/nonexistent/lib.pbl"}, 3, "Unknown command line switch: -x\n", ""},
         {{"--v", "sample.pbl"}, 3, "Unknown command line switch: --v\n", ""},
-        {{"-S", "--encoding=utf16", "sample.pbl"}, 3, "Unknown command line switch: --encoding=utf16\n", ""},
+        {{"-S", "--prune", "--encoding=utf16", "sample.pbl"}, 3, "", "lorvex: --encoding=utf16: takes utf8, hexascii or native\n"},
+        {{"-s", "sample.pbl", "--codepage", "65001"}, 3, "", "lorvex: --codepage: takes one of the code pages 874, 932, "
+                                                                "936, 949, 950 and 1250 to 1258\n"},
+        {{"-s", "--pruned", "sample.pbl"}, 3, "Unknown command line switch: --pruned\n", ""},
         {{"-V", "sample.pbl", "ignored"}, 0, listing, ""},
         {{"-v", "empty.pbl"}, 0, heading + "--\nTotal objects: 0\n", ""},
         {{"-v", "list.pbl"}, 0, heading + line("w_main.srw", "000000128") +
@@ -86,7 +95,16 @@ TEST(CommandLine, ExitCodesMessagesAndListings) {
             line("RESOURCES\\C:\\img\\\xC3\xA7.bmp", "000000003") + "--\nTotal objects: 6\n", ""},
         {{"-T", "sample.pbl"}, 0, "Checked 16 entries: 16 intact\n", ""},
         {{"-t", "cut"}, 4, "PCODE\\a.win: data block at " + block + " cannot be read: the library is truncated\n"
-                           "Checked 5 entries: 1 damaged\n", ""},
+                           "Checked 6 entries: 1 damaged\n", "lorvex: cut: 1 damaged, as listed above\n"},
+        {{"-t", "lost.pbl"}, 4, "directory: the record at " + std::to_string(lost.recordOffsets[1][0]) +
+                                " has no \"ENT*\": entries may be missing\nChecked 1 entries: 1 damaged\n",
+         "lorvex: lost.pbl: 1 damaged, as listed above\n"},
+        {{"-s", "lost.pbl", "copy.pbg"}, 4,
+         "lost.pbl -> ./lost.pbl.src: 0 written, 0 unchanged, 0 removed\n"
+         "copy.pbg -> ./copy.pbg.src: 0 written, 0 unchanged, 0 removed\n",
+         "lorvex: lost.pbl: directory: the record at " + std::to_string(lost.recordOffsets[1][0]) +
+         " has no \"ENT*\": sources may be missing; nothing pruned\n"
+         "lorvex: copy.pbg: copy.pbg: is a library this run reads\n"},
         {{"-E", "sample.pbl", "nothing"}, 0, "", "lorvex: nothing: not found in sample.pbl\n"},
         {{"-e", "sample.pbl", "sample.pbl", "*.*"}, 0, "",
          "lorvex: hint: sample.pbl is a library too, but only one library is read per run: the names after "
@@ -97,6 +115,10 @@ TEST(CommandLine, ExitCodesMessagesAndListings) {
          "lorvex: alias.win: cannot create: is the library being read\n"},
         {{"-e", "lib.pbl", "PCODE\\link.win"}, 4, "Extracting \"PCODE\\link.win\"\n",
          "lorvex: link.win: cannot create: is a symbolic link\n"},
+        {{"-e", "lib.pbl", "PCODE\\hard.win"}, 4, "Extracting \"PCODE\\hard.win\"\n",
+         "lorvex: hard.win: cannot create: has other hard links, which would change too\n"},
+        {{"-e", "lib.pbl", "fifo"}, 0, "", "lorvex: fifo: not found in lib.pbl\n"},
+        {{"-v", "fifo"}, 2, openError, "lorvex: fifo: cannot open: is not a regular file\n"},
         {{"-v", "/nonexistent/lib.pbl"}, 2, openError,
          "lorvex: /nonexistent/lib.pbl: cannot open: No such file or directory\n"},
         {{"-t", "."}, 2, openError, "lorvex: .: cannot open: Is a directory\n"},
@@ -112,7 +134,7 @@ TEST(CommandLine, ExitCodesMessagesAndListings) {
         EXPECT_EQ(result.output, c.output);
         EXPECT_EQ(result.errors, c.errors);
     }
-    EXPECT_EQ(readFile("outside") + std::to_string(filesIn(".").size()), "kept12");
+    EXPECT_EQ(readFile("outside") + std::to_string(filesIn(".").size()), "kept18");
     // The real binary, with standard output that cannot be written and with
     // export files that cannot grow past 512 bytes.
     const std::string lorvex = LORVEX_BINARY;
