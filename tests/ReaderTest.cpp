@@ -111,14 +111,10 @@ TEST(Reader, SignedExecutables) {
 }
 
 TEST(Reader, DeepTreeIsWalkedWithoutRecursion) {
-    constexpr int kDepth = 100000;
     LibraryLayout layout;
-    layout.nodes.resize(kDepth);
-    for (int i = 0; i < kDepth; ++i) {
-        layout.nodes[i].entries = {entry("n", "")};
-        layout.nodes[i].left = i + 1 < kDepth ? i + 1 : -1;
-    }
-    EXPECT_EQ(namesOf(buildLibrary(layout)).size(), 8U * kDepth);
+    layout.nodes.resize(100000, NodeLayout{{entry("n", "")}, -1, -1});
+    for (int i = 0; i + 1 < 100000; ++i) layout.nodes[i].left = i + 1;  // a left spine
+    EXPECT_EQ(namesOf(buildLibrary(layout)).size(), 8U * 100000);
 }
 
 }  // namespace

@@ -72,8 +72,11 @@ TEST(Sync, RunsAgainTouchingOnlyWhatChanges) {
         buildLibrary(oneNode({entry("a.srw", "one", 1087556400), entry("b.srw", "two")}));
     ASSERT_TRUE(library.writeTo("lib.pbl"));
     // A library folder that links elsewhere is not written through.
-    ASSERT_EQ(mkdir("out", 0755) | mkdir("elsewhere", 0755) | symlink("../elsewhere", "out/lib.pbl.src"), 0);
-    EXPECT_EQ(runLorvex(sync).errors, "lorvex: lib.pbl: out/lib.pbl.src: is a link, not a folder\n");
+    ASSERT_EQ(
+        mkdir("out", 0755) | mkdir("elsewhere", 0755) | symlink("../elsewhere", "out/lib.pbl.src"),
+        0);
+    EXPECT_EQ(runLorvex(sync).errors,
+              "lorvex: lib.pbl: out/lib.pbl.src: is a link, not a folder\n");
     EXPECT_EQ(filesIn("elsewhere").size() + unlink("out/lib.pbl.src"), 0U);
     EXPECT_EQ(runLorvex(sync).output, line("lib.pbl", "2 written, 0 unchanged, 0 removed"));
     EXPECT_EQ(readFile("out/lib.pbg"),

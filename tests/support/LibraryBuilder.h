@@ -5,7 +5,7 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdio>
+#include <fstream>
 #include <optional>
 #include <string>
 #include <vector>
@@ -59,10 +59,10 @@ struct BuiltLibrary {
         put16(offset + 2, value >> 16);
     }
     bool writeTo(const std::string& path) const {  // false on any failure
-        std::FILE* file = std::fopen(path.c_str(), "wb");
-        if (file == nullptr) return false;
-        const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-        return std::fclose(file) == 0 && written;
+        std::ofstream out(path, std::ios::binary);
+        out.write(reinterpret_cast<const char*>(bytes.data()),
+                  static_cast<std::streamsize>(bytes.size()));
+        return out.flush().good();
     }
 };
 

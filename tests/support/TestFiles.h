@@ -68,9 +68,7 @@ private:
 
 inline std::string readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
+    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 // ASCII text as UTF-16LE bytes, as Unicode-era exports write it.
