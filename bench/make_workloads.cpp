@@ -4,6 +4,8 @@
 //   w3-names   1,000 display names of w1 in random order, some missing, one a line
 //   empty.pbl  a library without entries, the memory baseline
 //   w4.pbl     one source whose compiled companion holds 8 MB; w4-companion.bin its bytes
+//   w5-00.pbl ... w5-19.pbl  2,000 sources of 1 to 4 KB each; a tenth with a
+//              compiled companion, a tenth with non-ASCII text; the odd ones Unicode-era
 #include <algorithm>
 #include <cstdio>
 #include <random>
@@ -102,6 +104,42 @@ bool writeNames(const std::string& path) {
     return std::fclose(file) == 0;
 }
 
+// A source of about size bytes as stored. Non-ASCII text is cp1252 bytes in a
+// single-byte library, so -s needs --codepage=1252 for it, and UTF-8 turned
+// into UTF-16LE in a Unicode-era one, where it may leave Latin-1.
+std::string w5Source(std::size_t size, std::uint32_t seed, bool nonAscii, bool unicode) {
+    std::string text;
+    if (nonAscii)
+        text = unicode ? "string ls_title = \"gar\u00e7on \u00e9t\u00e9 \u2013 \u20ac\"\r\n"
+                       : "string ls_title = \"gar\xE7on \xE9t\xE9\"\r\n";
+    const std::size_t length = unicode ? size / 2 : size;
+    text += sourceText(length > text.size() ? length - text.size() : 0, seed);
+    return unicode ? lorvex::utf8ToUtf16Le(text.data(), text.size()) : text;
+}
+
+LibraryLayout w5(std::size_t library) {
+    static const char* const kExtensions[] = {"srw", "sru", "srd", "srm", "srs"};
+    std::mt19937 random(static_cast<std::uint32_t>(5 + library));
+    const bool unicode = library % 2 == 1;
+    std::vector<EntryLayout> entries;
+    for (std::size_t i = 0; i < 2000; ++i) {
+        const auto seed = static_cast<std::uint32_t>(library * 2000 + i);
+        const auto time = static_cast<std::uint32_t>(1087556400 + seed);
+        const std::string name = number("w5_obj%04zu.", i);
+        // i % 10 == 0 falls on ".srw", a name that gets its companion's section.
+        entries.push_back(entry(name + kExtensions[i % 5],
+                                w5Source(1024 + random() % 3073, seed, i % 10 == 5, unicode),
+                                time));
+        if (i % 10 == 0) {
+            entries.push_back(entry(name + "bin", "", time));
+            entries.back().data = filler(1024 + random() % 3073, seed);
+        }
+    }
+    LibraryLayout layout = spreadOverNodes(std::move(entries), 80);
+    layout.unicode = unicode;
+    return layout;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -123,8 +161,11 @@ int main(int argc, char** argv) {
     w4.nodes[0].entries = {entry("w_big.srw", sourceText(3000, 4)), companion};
     BuiltLibrary companionBytes;
     companionBytes.bytes = companion.data;
-    return buildLibrary(w4).writeTo(dir + "w4.pbl") &&
-                   companionBytes.writeTo(dir + "w4-companion.bin")
-               ? 0
-               : 1;
+    if (!buildLibrary(w4).writeTo(dir + "w4.pbl") ||
+        !companionBytes.writeTo(dir + "w4-companion.bin"))
+        return 1;
+
+    for (std::size_t library = 0; library < 20; ++library)
+        if (!buildLibrary(w5(library)).writeTo(dir + number("w5-%02zu.pbl", library))) return 1;
+    return 0;
 }

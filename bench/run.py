@@ -1,19 +1,25 @@
 #!/usr/bin/env python3
 """Times lorvex against tar, unzip, cp and xxd doing the same work on the same bytes.
 
-Usage: bench/run.py [runs] [--disk]   (builds the release tool and the generator)
+Usage: bench/run.py [runs] [--disk] [--only W1,W5]   (builds the release tool and the generator)
 
 The work folder is in /dev/shm (memory) unless --disk is given: on the disk,
 a file system that has just deleted the 100,000 files of an earlier run
 creates new files ten times slower for a while, which drowns every command's
 own cost in the same noise.
 
-For every workload it makes a tar and a stored zip archive of exactly the files
+For W1 to W4 it makes a tar and a stored zip archive of exactly the files
 `lorvex -e` writes, checks that every command produces the same files, then
 times each command as a whole process: one warm-up, then `runs` rounds with
 the commands alternating. It prints medians, the ratio lorvex / peer and the
 peak resident memory of each command.
+
+W5 times `lorvex -s` on 20 libraries against `tar -xf` of a tar archive of
+the tree -s writes, then the same -s again over its own unchanged output,
+which should cost well under a first run. `--only` picks workloads, to save
+time while working on one.
 """
+import argparse
 import hashlib
 import os
 import shutil
@@ -24,9 +30,17 @@ import tempfile
 import time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-ARGS = [a for a in sys.argv[1:] if a != "--disk"]
-RUNS = int(ARGS[0]) if ARGS else 5
-ON_DISK = "--disk" in sys.argv or not os.path.isdir("/dev/shm")
+WORKLOADS = ("W1", "W2", "W3", "W4", "W5")
+PARSER = argparse.ArgumentParser(description="Times lorvex against tar, unzip, cp and xxd.")
+PARSER.add_argument("runs", nargs="?", type=int, default=5)
+PARSER.add_argument("--disk", action="store_true", help="work folder on the disk, not in /dev/shm")
+PARSER.add_argument("--only", default=",".join(WORKLOADS), help="workloads to run, e.g. W1,W5")
+OPTIONS = PARSER.parse_args()
+RUNS = OPTIONS.runs
+ON_DISK = OPTIONS.disk or not os.path.isdir("/dev/shm")
+ONLY = set(OPTIONS.only.upper().split(","))
+if not ONLY <= set(WORKLOADS):
+    PARSER.error(f"--only takes some of {','.join(WORKLOADS)}")
 
 
 def sh(*args, **kw):
@@ -69,12 +83,22 @@ def tree(path):
 
 
 class Command:
-    def __init__(self, label, argv, stdout_to=None):
+    """One timed command, run in the folder `folder` of the work folder, which
+    is emptied before every run unless keep is set. A command that is not a
+    peer (lorvex again) gets no ratio column."""
+
+    def __init__(self, label, argv, stdout_to=None, folder="out", keep=False, peer=True):
         self.label, self.argv, self.stdout_to = label, argv, stdout_to
+        self.folder, self.keep, self.peer = folder, keep, peer
         self.times, self.rss = [], []
 
     def once(self, work):
-        out = fresh(os.path.join(work, "out"))
+        out = os.path.join(work, self.folder)
+        if self.keep:
+            os.makedirs(out, exist_ok=True)
+            os.sync()
+        else:
+            fresh(out)
         if self.stdout_to:
             with open(os.path.join(out, self.stdout_to), "wb") as sink:
                 return run_timed(self.argv, out, sink)
@@ -96,7 +120,7 @@ def measure(name, work, commands, expected_codes):
     print(f"  {'command':<34}{'median s':>10}{'lorvex/peer':>13}{'peak MB':>9}")
     for command in commands:
         median = statistics.median(command.times)
-        ratio = "" if command is commands[0] else f"{lorvex / median:.2f}"
+        ratio = "" if command is commands[0] or not command.peer else f"{lorvex / median:.2f}"
         print(f"  {command.label:<34}{median:>10.3f}{ratio:>13}{max(command.rss):>9.1f}")
     return lorvex
 
@@ -127,6 +151,43 @@ def archive(work, lib, lorvex, tag):
     return tar, zipf
 
 
+def goal(label, value, limit, unit=""):
+    verdict = "met" if value <= limit else "NOT met"
+    print(f"  {label}: {value:.2f}{unit} (goal at most {limit}{unit}: {verdict})")
+
+
+def w5(work, lorvex):
+    """`lorvex -s` of 20 libraries into an empty folder against `tar -xf` of
+    exactly the tree it writes; then -s again into its own unchanged output."""
+    libraries = sorted(os.path.join(work, f) for f in os.listdir(work) if f.startswith("w5-"))
+    def sync(folder):
+        return [lorvex, "-s", "-o", os.path.join(work, folder), "--codepage=1252"] + libraries
+
+    ref = fresh(os.path.join(work, "ref-w5"))
+    sh(*sync("ref-w5"), stdout=subprocess.DEVNULL)
+    tar = os.path.join(work, "w5.tar")
+    sh("tar", "-cf", tar, "--sort=name", "-C", ref, *sorted(os.listdir(ref)))
+    expected = tree(ref)
+    shutil.rmtree(ref)
+
+    first = Command("lorvex -s <20 libraries>", sync("out"))
+    untar = Command("tar -xf w5.tar", ["tar", "-xf", tar])
+    # Its folder is filled by the warm-up and left as it is, so every timed
+    # run finds all 40,000 files unchanged.
+    again = Command("lorvex -s again, nothing changed", sync("again"), folder="again", keep=True,
+                    peer=False)
+    same_outputs(work, [first, untar], "W5")
+    seconds = measure("W5 export the sources of 20 libraries, 40,000 sources", work,
+                      [first, untar, again], {})
+    report = subprocess.run(sync("again"), check=True, capture_output=True, text=True).stdout
+    unchanged = all(": 0 written," in line for line in report.splitlines())
+    if tree(os.path.join(work, "again")) != expected or not unchanged:
+        sys.exit("W5: the run again did not find its files unchanged")
+    goal("W5 lorvex -s / tar -xf", seconds / statistics.median(untar.times), 1.0)
+    goal("W5 again / first run", statistics.median(again.times) / seconds, 0.5)
+    goal("W5 peak memory of -s", max(first.rss + again.rss), 64, " MB")
+
+
 def main():
     sys.stdout.reconfigure(line_buffering=True)
     sh("cmake", "--preset", "bench", cwd=ROOT, stdout=subprocess.DEVNULL)
@@ -136,41 +197,51 @@ def main():
     try:
         sh(os.path.join(ROOT, "build/bench/bench/make_workloads"), work)
         w1, w2, w4 = (os.path.join(work, f) for f in ("w1.pbl", "w2.pbl", "w4.pbl"))
-        w1tar, w1zip = archive(work, w1, lorvex, "w1")
-        w2tar, w2zip = archive(work, w2, lorvex, "w2")
+        if ONLY & {"W1", "W3"}:
+            w1tar, w1zip = archive(work, w1, lorvex, "w1")
+        if "W2" in ONLY:
+            w2tar, w2zip = archive(work, w2, lorvex, "w2")
         with open(os.path.join(work, "w3-names")) as f:
             names = f.read().split("\n")[:-1]
         base = [n[n.rfind("\\") + 1:] if "\\" in n else n for n in names]
         print(f"lorvex {lorvex}; {RUNS} timed runs each after a warm-up; folder {work}")
 
-        extract_w1 = [Command("lorvex -e w1.pbl", [lorvex, "-e", w1]),
-                      Command("tar -xf w1.tar", ["tar", "-xf", w1tar]),
-                      Command("unzip -q w1.zip", ["unzip", "-q", w1zip])]
-        same_outputs(work, extract_w1, "W1")
-        list_w1 = [Command("lorvex -v w1.pbl", [lorvex, "-v", w1], "listing"),
-                   Command("unzip -l w1.zip", ["unzip", "-l", w1zip], "listing")]
-        w1_list = measure("W1 list: 100,000 small entries", work, list_w1, {})
-        measure("W1 extract all: 100,000 small entries", work, extract_w1, {})
+        if "W1" in ONLY:
+            extract_w1 = [Command("lorvex -e w1.pbl", [lorvex, "-e", w1]),
+                          Command("tar -xf w1.tar", ["tar", "-xf", w1tar]),
+                          Command("unzip -q w1.zip", ["unzip", "-q", w1zip])]
+            same_outputs(work, extract_w1, "W1")
+            list_w1 = [Command("lorvex -v w1.pbl", [lorvex, "-v", w1], "listing"),
+                       Command("unzip -l w1.zip", ["unzip", "-l", w1zip], "listing")]
+            w1_list = measure("W1 list: 100,000 small entries", work, list_w1, {})
+            measure("W1 extract all: 100,000 small entries", work, extract_w1, {})
 
-        extract_w2 = [Command("lorvex -e w2.pbl", [lorvex, "-e", w2]),
-                      Command("tar -xf w2.tar", ["tar", "-xf", w2tar]),
-                      Command("unzip -q w2.zip", ["unzip", "-q", w2zip]),
-                      Command("cp w2.pbl", ["cp", w2, "copy.pbl"])]
-        same_outputs(work, extract_w2[:3], "W2")
-        empty = Command("lorvex -e empty.pbl", [lorvex, "-e", os.path.join(work, "empty.pbl")])
-        measure("W2 extract all: 2,000 entries, 200 MB", work, extract_w2 + [empty], {})
-        print(f"  W2 peak memory over an empty library: {max(extract_w2[0].rss) - max(empty.rss):.1f} MB")
+        if "W2" in ONLY:
+            extract_w2 = [Command("lorvex -e w2.pbl", [lorvex, "-e", w2]),
+                          Command("tar -xf w2.tar", ["tar", "-xf", w2tar]),
+                          Command("unzip -q w2.zip", ["unzip", "-q", w2zip]),
+                          Command("cp w2.pbl", ["cp", w2, "copy.pbl"])]
+            same_outputs(work, extract_w2[:3], "W2")
+            empty = Command("lorvex -e empty.pbl", [lorvex, "-e", os.path.join(work, "empty.pbl")])
+            measure("W2 extract all: 2,000 entries, 200 MB", work, extract_w2 + [empty], {})
+            print(f"  W2 peak memory over an empty library: {max(extract_w2[0].rss) - max(empty.rss):.1f} MB")
 
-        extract_w3 = [Command("lorvex -e w1.pbl <1,000 names>", [lorvex, "-e", w1] + names, "extracting"),
-                      Command("tar -xf w1.tar <1,000 names>", ["tar", "-xf", w1tar] + base)]
-        codes = {"tar -xf w1.tar <1,000 names>": (2,)}  # tar reports the missing names
-        w3 = measure("W3 extract 1,000 names of W1", work, extract_w3, codes)
-        print(f"  W3 / lorvex's W1 listing: {w3 / w1_list:.2f}")
+        if "W3" in ONLY:
+            extract_w3 = [Command("lorvex -e w1.pbl <1,000 names>", [lorvex, "-e", w1] + names, "extracting"),
+                          Command("tar -xf w1.tar <1,000 names>", ["tar", "-xf", w1tar] + base)]
+            codes = {"tar -xf w1.tar <1,000 names>": (2,)}  # tar reports the missing names
+            w3 = measure("W3 extract 1,000 names of W1", work, extract_w3, codes)
+            if "W1" in ONLY:
+                print(f"  W3 / lorvex's W1 listing: {w3 / w1_list:.2f}")
 
-        companion = os.path.join(work, "w4-companion.bin")
-        extract_w4 = [Command("lorvex -e w4.pbl w_big.srw", [lorvex, "-e", w4, "w_big.srw"], "extracting"),
-                      Command("xxd -p companion (8 MB)", ["xxd", "-p", companion], "hex")]
-        measure("W4 binary data section of 8 MB", work, extract_w4, {})
+        if "W4" in ONLY:
+            companion = os.path.join(work, "w4-companion.bin")
+            extract_w4 = [Command("lorvex -e w4.pbl w_big.srw", [lorvex, "-e", w4, "w_big.srw"], "extracting"),
+                          Command("xxd -p companion (8 MB)", ["xxd", "-p", companion], "hex")]
+            measure("W4 binary data section of 8 MB", work, extract_w4, {})
+
+        if "W5" in ONLY:
+            w5(work, lorvex)
     finally:
         shutil.rmtree(work, ignore_errors=True)
 
