@@ -101,7 +101,7 @@ bool ExportWriter::writeBinarySection(const CurrentEntry& entry, VisitedSet& vis
         return false;
     }
     const std::size_t rows = (size + kRowBytes - 1) / kRowBytes;
-    std::vector<unsigned char> buffer(rows * kRowBytes, 0);
+    std::vector<unsigned char> buffer(rows * kRowBytes);
     // Bytes beyond the declared size are dropped: the section shows size bytes.
     std::size_t copied = 0;
     const ChainEnd end = walkChain(file_, entry.companionFirstBlock, visited,
@@ -124,6 +124,7 @@ bool ExportWriter::writeBinarySection(const CurrentEntry& entry, VisitedSet& vis
                   " bytes";
         return false;
     }
+    std::fill(buffer.begin() + size, buffer.end(), 0);  // the last row is filled up with zeros
     const char tag =
         nameLength >= 3 && std::strcmp(entry.displayName + nameLength - 3, "sru") == 0 ? '4' : '7';
     const std::string values = tag + binName + " " + std::to_string(size) + " " +

@@ -131,17 +131,36 @@ int createForWriting(const std::string& path, const FileIdentity& library, std::
 }
 
 int createTemporaryFor(const std::string& path, std::string& temporaryPath) {
+    // A name of this process's own, created only if new; the file gets the
+    // permissions any new file gets here.
+    static unsigned counter = 0;
+    static const std::string process = std::to_string(getpid());
     const std::size_t slash = path.rfind('/');
     const std::size_t base = slash == std::string::npos ? 0 : slash + 1;
-    temporaryPath = path.substr(0, base) + ".lorvex-" + path.substr(base) + ".XXXXXX";
-    const int descriptor = mkstemp(temporaryPath.data());
-    if (descriptor < 0) return -1;
-    // The file gets the permissions any new file gets here, not mkstemp's.
-    const mode_t mask = umask(0);
-    umask(mask);
-    fchmod(descriptor, 0666 & ~mask);
-    fcntl(descriptor, F_SETFD, FD_CLOEXEC);
-    return descriptor;
+    for (unsigned attempt = 0; attempt < 100; ++attempt) {
+        temporaryPath = path.substr(0, base) + ".lorvex-" + path.substr(base) + "." + process +
+                        "-" + std::to_string(counter++);
+        const int descriptor =
+            ::open(temporaryPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (descriptor >= 0 || errno != EEXIST) return descriptor;
+    }
+    return -1;
+}
+
+bool fileHolds(const std::string& path, const std::string& bytes, FileIdentity& identity) {
+    identity = FileIdentity{};
+    const int descriptor = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (descriptor < 0) return false;
+    // One byte more than expected tells a longer file; a regular file reads
+    // short only at its end, so one call tells. The buffer is kept for the next file.
+    static std::vector<char> existing;
+    if (existing.size() < bytes.size() + 1) existing.resize(bytes.size() + 1);
+    const ssize_t count = pread(descriptor, existing.data(), bytes.size() + 1, 0);
+    const std::size_t got = count > 0 ? static_cast<std::size_t>(count) : 0;
+    const bool same = got == bytes.size() && std::memcmp(existing.data(), bytes.data(), got) == 0;
+    if (!same) identity = identityOf(descriptor);
+    ::close(descriptor);
+    return same;
 }
 
 bool setModificationTime(int descriptor, std::uint32_t secondsSince1970) {
@@ -221,8 +240,16 @@ bool codePageAvailable(unsigned codePage) {
 }
 
 bool decodeCodePage(unsigned codePage, const std::string& bytes, std::u16string& units) {
-    const iconv_t converter = iconv_open("UTF-16LE", ("CP" + std::to_string(codePage)).c_str());
+    // One converter for the run: every library of a run has the same code page.
+    static unsigned openFor = 0;
+    static iconv_t converter = reinterpret_cast<iconv_t>(-1);
+    if (openFor != codePage) {
+        if (converter != reinterpret_cast<iconv_t>(-1)) iconv_close(converter);
+        converter = iconv_open("UTF-16LE", ("CP" + std::to_string(codePage)).c_str());
+        openFor = codePage;
+    }
     if (converter == reinterpret_cast<iconv_t>(-1)) return false;
+    iconv(converter, nullptr, nullptr, nullptr, nullptr);  // back to the initial state
     // A byte never yields more than one code unit, four bytes never more than two.
     std::string wide(bytes.size() * 2 + 4, '\0');
     char* in = const_cast<char*>(bytes.data());
@@ -232,7 +259,6 @@ bool decodeCodePage(unsigned codePage, const std::string& bytes, std::u16string&
     const bool converted =
         iconv(converter, &in, &inLeft, &out, &outLeft) != static_cast<std::size_t>(-1) &&
         iconv(converter, nullptr, nullptr, &out, &outLeft) != static_cast<std::size_t>(-1);
-    iconv_close(converter);
     if (!converted) return false;
     const std::size_t produced = (wide.size() - outLeft) / 2;
     units.resize(produced);
@@ -499,6 +525,12 @@ bool makeFolders(const std::string& path) {
     if (isFolder(path)) return true;
     lastFailure = failure;
     return false;
+}
+
+bool fileHolds(const std::string& path, const std::string& bytes, FileIdentity& identity) {
+    std::string existing;
+    identity = identityOfPath(path);
+    return readSmallFile(path, bytes.size(), existing) && existing == bytes;
 }
 
 bool isPlainFolder(const std::string& path) {

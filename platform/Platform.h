@@ -50,6 +50,9 @@ bool closeFile(int descriptor);
 bool replaceFile(const std::string& from, const std::string& to);
 bool removeFile(const std::string& path);
 
+// Whether the regular file at path (a link is not followed) holds exactly
+// bytes; when it does not, identity tells which file is there, if any.
+bool fileHolds(const std::string& path, const std::string& bytes, FileIdentity& identity);
 // The whole file, unless it is not a regular file or holds more than limit
 // bytes; a link is followed only when followLinks is set.
 bool readSmallFile(const std::string& path, std::uint64_t limit, std::string& bytes,

@@ -1,5 +1,10 @@
 #include "sync/SourceText.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
 #include "library/Utf16.h"
 #include "platform/Platform.h"
 
@@ -12,62 +17,77 @@ namespace {
 // iconv refuses them; all of these count as invalid here, so the platforms agree.
 bool decodeSingleByte(const std::string& bytes, unsigned codePage, std::u16string& units,
                       std::string& reason) {
-    units.assign(bytes.begin(), bytes.end());
-    bool ascii = true;
-    for (char16_t& unit : units) {
-        unit &= 0xFF;
-        ascii = ascii && unit < 0x80;
-    }
-    if (ascii) return true;
     if (codePage == 0) {
         reason = "holds bytes of 0x80 or more: give the code page of its text with --codepage";
         return false;
     }
-    bool valid = platform::decodeCodePage(codePage, bytes, units);
+    // The code pages where every byte is a character of its own convert through
+    // a table made once from the platform's conversion of each byte, with zero
+    // for a byte that is not valid; the others go through the platform whole.
+    static unsigned tableFor = 0;
+    static char16_t table[256] = {};
+    static bool singleBytes = false;
+    if (tableFor != codePage) {
+        tableFor = codePage;
+        singleBytes = codePage != 932 && codePage != 936 && codePage != 949 && codePage != 950;
+        for (unsigned byte = 1; singleBytes && byte < 256; ++byte) {
+            std::u16string one;
+            const bool converted =
+                platform::decodeCodePage(codePage, std::string(1, static_cast<char>(byte)), one);
+            table[byte] = converted && one.size() == 1 ? one[0] : 0;
+        }
+    }
+    bool valid = true;
+    if (singleBytes) {
+        units.resize(bytes.size());
+        for (std::size_t i = 0; i < bytes.size(); ++i) {
+            const auto byte = static_cast<unsigned char>(bytes[i]);
+            units[i] = byte == 0 ? 0 : table[byte];
+            valid = valid && (byte == 0 || units[i] != 0);
+        }
+    } else {
+        valid = platform::decodeCodePage(codePage, bytes, units);
+    }
     for (const char16_t unit : units)
         valid = valid && (unit < 0x80 || unit > 0x9F) && (unit < 0xE000 || unit > 0xF8FF);
     if (!valid) reason = "is not valid text in code page " + std::to_string(codePage);
     return valid;
 }
 
-bool decodeUtf16(const std::string& bytes, std::u16string& units, std::string& reason) {
-    if (bytes.size() % 2 != 0) {
-        reason = "is not valid UTF-16: it has an odd number of bytes";
-        return false;
-    }
-    units.resize(bytes.size() / 2);
-    for (std::size_t i = 0; i < units.size(); ++i) {
-        units[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i]) |
-                                         static_cast<unsigned char>(bytes[2 * i + 1]) << 8);
-    }
-    return true;
-}
-
-bool unitsToUtf8(const std::u16string& units, std::string& out, std::string& reason) {
-    for (std::size_t i = 0; i < units.size(); ++i) {
-        char32_t c = units[i];
+// UTF-16 code units, unit(i) for i below count, appended to out as UTF-8; an
+// unpaired surrogate is not valid. Runs of ASCII, most of any source, are
+// copied a run at a time.
+template <typename Unit>
+bool appendUnitsAsUtf8(std::size_t count, Unit unit, std::string& out, std::string& reason) {
+    // Written into a buffer kept for the next text, then appended at once.
+    static std::vector<char> buffer;
+    if (buffer.size() < count * 3) buffer.resize(count * 3);  // at most three bytes a unit
+    char* cursor = buffer.data();
+    for (std::size_t i = 0; i < count;) {
+        // Four ASCII units at a time, the common case.
+        while (i + 4 <= count && (unit(i) | unit(i + 1) | unit(i + 2) | unit(i + 3)) < 0x80) {
+            cursor[0] = static_cast<char>(unit(i)), cursor[1] = static_cast<char>(unit(i + 1));
+            cursor[2] = static_cast<char>(unit(i + 2)), cursor[3] = static_cast<char>(unit(i + 3));
+            cursor += 4, i += 4;
+        }
+        if (i >= count) break;
+        char32_t c = unit(i++);
+        if (c < 0x80) {
+            *cursor++ = static_cast<char>(c);
+            continue;
+        }
         if (c >= 0xD800 && c <= 0xDFFF) {
-            const bool paired = c <= 0xDBFF && i + 1 < units.size() && units[i + 1] >= 0xDC00 &&
-                                units[i + 1] <= 0xDFFF;
-            if (!paired) {
+            if (c > 0xDBFF || i >= count || unit(i) < 0xDC00 || unit(i) > 0xDFFF) {
                 reason = "is not valid UTF-16: it holds an unpaired surrogate";
                 return false;
             }
-            c = 0x10000 + ((c - 0xD800) << 10) + (units[++i] - 0xDC00);
+            c = 0x10000 + ((c - 0xD800) << 10) + (unit(i++) - 0xDC00);
         }
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += {static_cast<char>(0xC0 | c >> 6), static_cast<char>(0x80 | (c & 0x3F))};
-        } else if (c < 0x10000) {
-            out += {static_cast<char>(0xE0 | c >> 12), static_cast<char>(0x80 | (c >> 6 & 0x3F)),
-                    static_cast<char>(0x80 | (c & 0x3F))};
-        } else {
-            out +=
-                {static_cast<char>(0xF0 | c >> 18), static_cast<char>(0x80 | (c >> 12 & 0x3F)),
-                 static_cast<char>(0x80 | (c >> 6 & 0x3F)), static_cast<char>(0x80 | (c & 0x3F))};
-        }
+        std::string character;
+        appendUtf8(character, c);
+        cursor = std::copy(character.begin(), character.end(), cursor);
     }
+    out.append(buffer.data(), static_cast<std::size_t>(cursor - buffer.data()));
     return true;
 }
 
@@ -90,33 +110,67 @@ void appendHexAscii(const std::u16string& units, std::string& out) {
     }
 }
 
+bool isAscii(const std::string& bytes) {
+    // Eight bytes at a time: none has its high bit set.
+    std::uint64_t high = 0;
+    std::size_t i = 0;
+    for (; i + 8 <= bytes.size(); i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, bytes.data() + i, 8);
+        high |= word;
+    }
+    for (; i < bytes.size(); ++i) high |= static_cast<unsigned char>(bytes[i]);
+    return (high & 0x8080808080808080ULL) == 0;
+}
+
 }  // namespace
 
 bool singleByteToUtf8(const std::string& bytes, unsigned codePage, std::string& utf8,
                       std::string& reason) {
     std::u16string units;
     utf8.clear();
-    return decodeSingleByte(bytes, codePage, units, reason) && unitsToUtf8(units, utf8, reason);
+    if (isAscii(bytes)) return (utf8 = bytes, true);
+    return decodeSingleByte(bytes, codePage, units, reason) &&
+           appendUnitsAsUtf8(
+               units.size(), [data = units.data()](std::size_t i) { return data[i]; }, utf8,
+               reason);
 }
 
-bool encodeSourceText(const std::string& exported, Generation generation, SourceEncoding encoding,
+bool encodeSourceText(std::string exported, Generation generation, SourceEncoding encoding,
                       unsigned codePage, std::string& encoded, std::string& reason) {
+    const bool unicode = generation == Generation::UnicodeEra;
+    // Native exports, and ASCII text in either form, need no conversion.
     if (encoding == SourceEncoding::Native) {
-        encoded = exported;
+        encoded = std::move(exported);
         return true;
     }
-    std::u16string units;
-    // A Unicode-era export starts with the UTF-16 byte order mark.
-    const bool decoded = generation == Generation::UnicodeEra
-                             ? decodeUtf16(exported.substr(2), units, reason)
-                             : decodeSingleByte(exported, codePage, units, reason);
-    if (!decoded) return false;
     encoded = encoding == SourceEncoding::Utf8 ? "\xEF\xBB\xBF" : "HA";
-    if (encoding == SourceEncoding::HexAscii) {
-        appendHexAscii(units, encoded);
-        return true;
+    if (!unicode && isAscii(exported)) return (encoded += exported, true);
+    // A Unicode-era export is UTF-16LE after its byte order mark.
+    const auto* wide = reinterpret_cast<const unsigned char*>(exported.data()) + 2;
+    const std::size_t units = unicode ? (exported.size() - 2) / 2 : 0;
+    if (unicode && exported.size() % 2 != 0) {
+        reason = "is not valid UTF-16: it has an odd number of bytes";
+        return false;
     }
-    return unitsToUtf8(units, encoded, reason);
+    if (unicode && encoding == SourceEncoding::Utf8) {
+        return appendUnitsAsUtf8(
+            units,
+            [wide](std::size_t i) {
+                return static_cast<char32_t>(wide[2 * i] | wide[2 * i + 1] << 8);
+            },
+            encoded, reason);
+    }
+    std::u16string text;
+    if (unicode) {
+        for (std::size_t i = 0; i < units; ++i)
+            text.push_back(static_cast<char16_t>(wide[2 * i] | wide[2 * i + 1] << 8));
+    } else if (!decodeSingleByte(exported, codePage, text, reason)) {
+        return false;
+    }
+    if (encoding == SourceEncoding::HexAscii) return (appendHexAscii(text, encoded), true);
+    return appendUnitsAsUtf8(
+        text.size(), [data = text.data()](std::size_t i) { return data[i]; }, encoded, reason);
 }
 
 }  // namespace lorvex

@@ -71,6 +71,11 @@ public:
             return failed(folder, "cannot create the folder: " + platform::lastError());
         // A folder that links elsewhere would take the exports, and the pruning, out of DIR.
         if (!platform::isPlainFolder(folder)) return failed(folder, "is a link, not a folder");
+        // What the folder held before this run: for pruning, for leftovers, and
+        // to write new files without first looking for them.
+        listed_ = platform::listFolder(folder, present_);
+        if (!listed_) failed(folder, "cannot be listed: " + platform::lastError());
+        for (const std::string& name : present_) presentKeys_.insert(fileKey(name));
         const EntryLookup lookup(reader_, {}, true);
         std::set<std::string> names;
         bool everyName = true;  // a name that cannot be converted may be one in the folder
@@ -134,11 +139,12 @@ private:
         if (!ExportWriter(reader_.file(), reader_.generation())
                  .write(entry, blocks_, exported, reason))
             return failed(entry.displayName, reason);
-        if (!encodeSourceText(exported.bytes, reader_.generation(), options_.encoding,
+        if (!encodeSourceText(std::move(exported.bytes), reader_.generation(), options_.encoding,
                               options_.codePage, encoded, reason))
             return failed(entry.displayName, "its text " + reason);
         switch (syncFile(folder + kSeparator + fileName, encoded, entry.modificationTime,
-                         libraries_, reason)) {
+                         libraries_, reason,
+                         !listed_ || presentKeys_.count(fileKey(fileName)) != 0)) {
             case SyncResult::Written:
                 ++written_;
                 return true;
@@ -154,12 +160,7 @@ private:
     // Removes the temporary files an interrupted run left behind and, when
     // pruning, the export files (*.sr?) of sources the library no longer holds.
     void tidy(const std::string& folder, bool prune) {
-        std::vector<std::string> present;
-        if (!platform::listFolder(folder, present)) {
-            failed(folder, "cannot be listed: " + platform::lastError());
-            return;
-        }
-        for (const std::string& name : present) {
+        for (const std::string& name : present_) {
             const bool leftover = name.compare(0, kTemporaryPrefix.size(), kTemporaryPrefix) == 0;
             const bool stale = prune && name.size() > 4 && files_.count(fileKey(name)) == 0 &&
                                equalsIgnoringCase(name.substr(name.size() - 4, 3).c_str(), ".sr");
@@ -181,6 +182,9 @@ private:
     // at most about twice the library's bytes.
     VisitedSet blocks_;
     std::set<std::string> files_;
+    std::vector<std::string> present_;
+    std::set<std::string> presentKeys_;
+    bool listed_ = false;
     unsigned written_ = 0, unchanged_ = 0, removed_ = 0;
     bool intact_ = true;
 };

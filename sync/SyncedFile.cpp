@@ -6,11 +6,10 @@ namespace lorvex {
 
 SyncResult syncFile(const std::string& path, const std::string& bytes,
                     std::optional<std::uint32_t> modificationTime,
-                    const std::vector<platform::FileIdentity>& libraries, std::string& reason) {
-    std::string existing;
-    if (platform::readSmallFile(path, bytes.size(), existing) && existing == bytes)
-        return SyncResult::Unchanged;
-    const platform::FileIdentity target = platform::identityOfPath(path);
+                    const std::vector<platform::FileIdentity>& libraries, std::string& reason,
+                    bool mayExist) {
+    platform::FileIdentity target;
+    if (mayExist && platform::fileHolds(path, bytes, target)) return SyncResult::Unchanged;
     if (std::any_of(libraries.begin(), libraries.end(), [&](const platform::FileIdentity& library) {
             return platform::sameFile(library, target);
         })) {
