@@ -84,6 +84,16 @@ std::string utf8ToUtf16Le(const char* text, std::size_t length) {
     out.reserve(length * 2);
     const auto* bytes = reinterpret_cast<const unsigned char*>(text);
     for (std::size_t i = 0; i < length;) {
+        // Runs of ASCII, such as the rows of a binary data section, widen at once.
+        std::size_t ascii = i;
+        while (ascii < length && bytes[ascii] < 0x80) ++ascii;
+        if (ascii > i) {
+            const std::size_t at = out.size();
+            out.resize(at + 2 * (ascii - i));
+            for (char* cursor = &out[at]; i < ascii; ++i, cursor += 2)
+                cursor[0] = text[i], cursor[1] = 0;
+            continue;
+        }
         const char32_t c = decodeUtf8(bytes, length, i);
         if (c < 0x10000) {
             appendUnit(out, c);
