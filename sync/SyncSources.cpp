@@ -99,7 +99,10 @@ public:
             } else {
                 files_.insert(fileKey(fileName));
                 lookup.pair(entry, position, entry.displayName);
-                if (exportSource(entry, folder, fileName))
+                // A source that fails keeps its file from an earlier run, and its place in the
+                // list.
+                if (exportSource(entry, folder, fileName) ||
+                    presentKeys_.count(fileKey(fileName)) != 0)
                     objects += " " + quoted(folderName + "\\" + fileName) + " " +
                                quoted(fileNameOf(path_)) + ";\r\n";
             }
