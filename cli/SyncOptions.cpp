@@ -24,12 +24,16 @@ bool takeValue(const std::vector<std::string>& arguments, std::size_t& i, const 
     return true;
 }
 
+// The Windows code pages of single-byte libraries that both iconv and Windows
+// convert, and convert alike.
 bool parseCodePage(const std::string& text, unsigned& codePage) {
-    if (text.empty() || text.size() > 5 ||
-        text.find_first_not_of("0123456789") != std::string::npos)
+    static const char* const kCodePages[] = {"874",  "932",  "936",  "949",  "950",
+                                             "1250", "1251", "1252", "1253", "1254",
+                                             "1255", "1256", "1257", "1258"};
+    if (std::find(std::begin(kCodePages), std::end(kCodePages), text) == std::end(kCodePages))
         return false;
     codePage = static_cast<unsigned>(std::stoul(text));
-    return codePage > 0 && platform::codePageAvailable(codePage);
+    return platform::codePageAvailable(codePage);
 }
 
 }  // namespace
