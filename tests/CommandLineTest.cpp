@@ -56,6 +56,7 @@ TEST(CommandLine, ExitCodesMessagesAndListings) {
              EntryLayout{"", {}, 0, 0, {}, Bytes{0x00, 0xD8, 0x00, 0xDC, 0xFF, 0xDB, 0xFF, 0xDF, 0xFF, 0xDF,
                                                  0x00, 0xE0, 0xFF, 0xD7, 0, 0}},
              entry(cedillas, ""), entry("C:\\img\\\xC3\xA7.bmp", "img"),
+             EntryLayout{"", {}, 0, 0, {}, Bytes{'z', 0, 0, 0, 'q', 0, 0, 0}},  // a name ends at a zero unit
              EntryLayout{"", {}, 0, 0, {}, Bytes{'o', 0, 'd', 0, 0}}, entry("never.win", "")},  // an odd length ends it
             true))},
     };
@@ -92,7 +93,8 @@ TEST(CommandLine, ExitCodesMessagesAndListings) {
             line(smile, "000000050") +
             line("PCODE\\\xF0\x90\x80\x80\xF4\x8F\xBF\xBF\xEF\xBF\xBD\xEE\x80\x80\xED\x9F\xBF", "000000000") +
             line("PCODE\\" + cedillas.substr(0, 92), "000000000") +
-            line("RESOURCES\\C:\\img\\\xC3\xA7.bmp", "000000003") + "--\nTotal objects: 6\n", ""},
+            line("RESOURCES\\C:\\img\\\xC3\xA7.bmp", "000000003") + line("PCODE\\z", "000000000") +
+            "--\nTotal objects: 7\n", ""},
         {{"-T", "sample.pbl"}, 0, "Checked 16 entries: 16 intact\n", ""},
         {{"-t", "cut"}, 4, "PCODE\\a.win: data block at " + block + " cannot be read: the library is truncated\n"
                            "Checked 6 entries: 1 damaged\n", "lorvex: cut: 1 damaged, as listed above\n"},

@@ -96,7 +96,7 @@ TEST(Reader, SignedExecutables) {
         {[](L& l) { l = signedImage(0); }, true}, {[](L& l) { l = signedImage(7); }, true},
         {[](L& l) { l = signedImage(3, 0x20B); }, true},
         {[](L& l) { l = signedImage(8); }, false},  // more than the alignment signing adds
-        {[](L& l) { l.bytes[l.bytes.size() - 1026] = 1; }, false},  // the alignment is not zero
+        {[](L& l) { l.bytes[l.bytes.size() - 1025] = 1; }, false},  // the alignment is not zero
         {[](L& l) { l.bytes.push_back(0); }, false},  // the table does not end the file
         {[](L& l) { l.put32(0x3C, 1U << 30); }, false}, {[](L& l) { l.bytes[0x40] = 'N'; }, false},
         {[](L& l) { l.put16(0x58, 0x10C); }, false}, {[](L& l) { l.put32(0x58 + 92, 4); }, false},

@@ -19,7 +19,8 @@ TEST(Sync, EncodingsOfText) {
     const std::vector<EntryLayout> single{entry("a.srw", "\xE7\xE3o \xE9 um\r\n"),
                                           entry("b.sru", "text"), entry("b.bin", "\1\2\3\4", 9),
                                           entry("c.win", "code")};
-    const std::vector<EntryLayout> unicode{entry("\xC3\xA7.srw", std::string("a\0\xE9\0", 4))};
+    const std::vector<EntryLayout> unicode{entry("\xC3\xA7.srw", std::string("a\0\xE9\0\x2D\x4E", 6)),
+                                           entry("lone.srw", std::string("\0\xD8", 2))};
     const std::string b = kHeader + "b.sru\r\ntext" + section('4', "b.bin", 4, 9, row("04030201"));
     const std::string failed = "lorvex: lib.pbl: a.srw: its text ";
     struct Case {
@@ -30,7 +31,7 @@ TEST(Sync, EncodingsOfText) {
     };
     // clang-format off
     const Case cases[] = {
-        {{"--codepage=1252"}, false,
+        {{"--codepage=1252", "--prune"}, false,
          {{"a.srw", kBom + kHeader + "a.srw\r\n\xC3\xA7\xC3\xA3o \xC3\xA9 um\r\n"}, {"b.sru", kBom + b}}, ""},
         {{"--encoding", "hexascii", "--codepage", "1252"}, false,
          {{"a.srw", "HA" + kHeader + "a.srw\r\n$$HEX2$$e700e300$$ENDHEX$$o $$HEX2$$e9002000$$ENDHEX$$um\r\n"},
@@ -39,9 +40,11 @@ TEST(Sync, EncodingsOfText) {
         {{}, false, {{"b.sru", kBom + b}},
          failed + "holds bytes of 0x80 or more: give the code page of its text with --codepage\n"},
         {{"--codepage=936"}, false, {{"b.sru", kBom + b}}, failed + "is not valid text in code page 936\n"},
-        {{}, true, {{"\xC3\xA7.srw", kBom + kHeader + "\xC3\xA7.srw\r\na\xC3\xA9"}}, ""},
+        {{}, true, {{"\xC3\xA7.srw", kBom + kHeader + "\xC3\xA7.srw\r\na\xC3\xA9\xE4\xB8\xAD"}},
+         "lorvex: lib.pbl: lone.srw: its text is not valid UTF-16: it holds an unpaired surrogate\n"},
         {{"--encoding=hexascii"}, true,
-         {{"\xC3\xA7.srw", "HA" + kHeader + "$$HEX1$$e700$$ENDHEX$$.srw\r\na$$HEX1$$e900$$ENDHEX$$"}}, ""},
+         {{"lone.srw", "HA" + kHeader + "lone.srw\r\n$$HEX1$$00d8$$ENDHEX$$"},
+          {"\xC3\xA7.srw", "HA" + kHeader + "$$HEX1$$e700$$ENDHEX$$.srw\r\na$$HEX2$$e9002d4e$$ENDHEX$$"}}, ""},
     };
     // clang-format on
     for (const Case& c : cases) {
@@ -85,7 +88,7 @@ TEST(Sync, RunsAgainTouchingOnlyWhatChanges) {
               " \"lib.pbl.src\\\\b.srw\" \"lib.pbl\";\r\n@end;\r\n");
     struct stat status {};
     EXPECT_EQ(stat("out/lib.pbl.src/a.srw", &status) == 0 ? status.st_mtime : 0, 1087556400);
-    for (const char* name : {"out/lib.pbl.src/b.srw", "out/lib.pbl.src/old.SRX",
+    for (const char* name : {"out/lib.pbl.src/b.srw", "out/lib.pbl.src/o.SRX",
                              "out/lib.pbl.src/notes.txt", "out/lib.pbl.src/.lorvex-b.srw.1"})
         std::ofstream(name) << "changed";
     EXPECT_EQ(runLorvex(sync).output, line("lib.pbl", "1 written, 1 unchanged, 1 removed"));
@@ -103,17 +106,17 @@ TEST(Sync, RunsAgainTouchingOnlyWhatChanges) {
     for (const char* path : {"lib.pbl", "sub/lib.pbl", "sub/other.pbl"})
         ASSERT_TRUE(
             buildLibrary(oneNode({entry("a.srw", path), entry("c\x01.srw", "")})).writeTo(path));
-    std::ofstream("app.PBT")
-        << "save_format v3.0(19990112)\r\n"
-           "liblist \"lib.pbl;sub\\\\other.pbl;missing.pbl;./lib.pbl;sub\\\\lib.pbl\";\r\n";
-    result = runLorvex({"-s", "-o", "out", "app.PBT", "lib.pbl"});
+    std::ofstream("app.PBT") << "\xEF\xBB\xBFsave_format v3.0(19990112)\r\n"
+                                "liblist \"lib.pbl;sub\\\\other.pbl;missing.pbl;./lib.pbl;sub\\\\lib.pbl\";\r\n";
+    std::ofstream("bad.pbt") << "save_format v3.0(19990112)\r\n";
+    result = runLorvex({"-s", "-o", "out", "app.PBT", "lib.pbl", "bad.pbt"});
     EXPECT_EQ(result.exitCode, 4);
     EXPECT_EQ(result.output, line("lib.pbl", "1 written, 0 unchanged, 0 removed") +
                                  line("sub/other.pbl", "1 written, 0 unchanged, 0 removed"));
     const std::string control = ": c\x01.srw: its name holds a control character\n";
     EXPECT_EQ(
         result.errors,
-        "lorvex: lib.pbl" + control + "lorvex: sub/other.pbl" + control +
+        "lorvex: bad.pbt: no liblist line in the target file\nlorvex: lib.pbl" + control + "lorvex: sub/other.pbl" + control +
             "lorvex: missing.pbl: cannot open: No such file or directory\n"
             "lorvex: sub/lib.pbl: another library of this run has its file name; not exported\n");
     EXPECT_EQ(readFile("out/other.pbl.src/a.srw"), kBom + kHeader + "a.srw\r\nsub/other.pbl");
