@@ -35,7 +35,7 @@ TEST(Export, FilesFollowTheExportFormat) {
         {{entry("w.srw", "0123456789\r\n"), entry("w.bin", "\1\2\3\4", 7),
           entry("u.bin", std::string(1996, '\x11'), 4000000000U), entry("u.sru", ""),
           entry("v.sru", ""), entry("v.bin", std::string(1997, '\x11')),
-          with(entry("z.srw", std::string("ab\0cd\0ef\0", 9)), 3, {3, 3, 3}), entry("z.bin", "BIN!"),
+          with(entry("z.srw", std::string("ab\0c\0ef\0", 8)), 3, {5, 3}), entry("z.bin", "BIN!"),
           with(entry("y.srw", std::string("ab\0cd\0", 6)), 0, {3, 3}),
           entry("big.srw", big), entry("big.bin", std::string(300000, 'Z')), entry("raw.win", big + "end")},
          {"w.srw", "u.sru", "v.sru", "z.srw", "y.srw", "big.srw", "PCODE\\raw.win"},
@@ -45,7 +45,7 @@ TEST(Export, FilesFollowTheExportFormat) {
           {"u.sru", kHeader + "u.sru\r\n" + section('4', "u.bin", 1996, 4000000000U, row(repeat(x11, 499)))},
           {"v.sru", kHeader + "v.sru\r\n" + section('4', "v.bin", 1997, 0, row(repeat(x11, 499)) + row("00000011"))},
           // A zero last byte of a block is a space with a companion, but not in the comment.
-          {"z.srw", kHeader + "z.srw\r\n$PBExportComments$" + std::string("ab\0\r\ncd ef ", 11) +
+          {"z.srw", kHeader + "z.srw\r\n$PBExportComments$" + std::string("ab\0\r\nc ef ", 10) +
                         section('7', "z.bin", 4, 0, row("214e4942"))},
           {"y.srw", kHeader + "y.srw\r\n" + std::string("ab\0cd\0", 6)},
           {"big.srw", kHeader + "big.srw\r\n" + big + section('7', "big.bin", 300000, 0, bigRows)},
