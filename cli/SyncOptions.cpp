@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <iterator>
 
-#include "platform/Platform.h"
+#include "library/CodePage.h"
 
 namespace lorvex {
 
@@ -24,16 +24,14 @@ bool takeValue(const std::vector<std::string>& arguments, std::size_t& i, const 
     return true;
 }
 
-// The Windows code pages of single-byte libraries that both iconv and Windows
-// convert, and convert alike.
+// One of the supported code pages, as digits.
 bool parseCodePage(const std::string& text, unsigned& codePage) {
-    static const char* const kCodePages[] = {"874",  "932",  "936",  "949",  "950",
-                                             "1250", "1251", "1252", "1253", "1254",
-                                             "1255", "1256", "1257", "1258"};
-    if (std::find(std::begin(kCodePages), std::end(kCodePages), text) == std::end(kCodePages))
-        return false;
-    codePage = static_cast<unsigned>(std::stoul(text));
-    return platform::codePageAvailable(codePage);
+    for (const unsigned number : kSupportedCodePages) {
+        if (text != std::to_string(number)) continue;
+        codePage = number;
+        return CodePage(number).available();
+    }
+    return false;
 }
 
 }  // namespace

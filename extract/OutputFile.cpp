@@ -10,12 +10,13 @@ constexpr std::size_t kBufferSize = 64 * 1024;
 
 OutputFile::OutputFile() : buffer_(kBufferSize) {}
 
+// A file still open here was abandoned after a failure already reported.
 OutputFile::~OutputFile() {
-    if (descriptor_ >= 0) platform::closeFile(descriptor_);
+    if (descriptor_ >= 0) static_cast<void>(platform::closeFile(descriptor_));
 }
 
 bool OutputFile::create(const std::string& path, const platform::FileIdentity& library) {
-    if (descriptor_ >= 0) platform::closeFile(descriptor_);
+    if (descriptor_ >= 0) static_cast<void>(platform::closeFile(descriptor_));
     used_ = 0;
     descriptor_ = platform::createForWriting(path, library, error_);
     failed_ = descriptor_ < 0;

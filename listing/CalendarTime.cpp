@@ -2,20 +2,14 @@
 
 #include <ctime>
 
+#include "platform/Platform.h"
+
 namespace lorvex {
 
-static_assert(sizeof(std::time_t) >= 8, "stored times past 2038 need a 64-bit time_t");
-
 CalendarTime toLocalTime(std::uint32_t secondsSince1970) {
-    const auto seconds = static_cast<std::time_t>(secondsSince1970);
     std::tm parts{};
-#ifdef _WIN32
-    const bool converted = localtime_s(&parts, &seconds) == 0;
-#else
-    const bool converted = localtime_r(&seconds, &parts) != nullptr;
-#endif
     CalendarTime time;
-    if (!converted) return time;
+    if (!platform::toLocalTime(secondsSince1970, parts)) return time;
     time.day = parts.tm_mday;
     time.month = parts.tm_mon + 1;
     time.year = parts.tm_year + 1900;

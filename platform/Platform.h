@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -22,7 +23,9 @@ struct FileIdentity {
     std::uint64_t inode = 0;
     bool known = false;
 };
-bool sameFile(const FileIdentity& a, const FileIdentity& b);
+inline bool sameFile(const FileIdentity& a, const FileIdentity& b) {
+    return a.known && b.known && a.device == b.device && a.inode == b.inode;
+}
 
 // Why the last call failed, as the system says it.
 std::string lastError();
@@ -32,7 +35,7 @@ std::string lastError();
 int openForReading(const std::string& path);
 // The identity of the file a path names, unknown when it cannot be opened.
 FileIdentity identityOfPath(const std::string& path);
-bool fileSizeOf(int descriptor, std::uint64_t& size);
+[[nodiscard]] bool fileSizeOf(int descriptor, std::uint64_t& size);
 FileIdentity identityOf(int descriptor);
 // Reads up to n bytes at offset; returns how many arrived (fewer at the end).
 std::size_t readAt(int descriptor, std::uint64_t offset, void* destination, std::size_t n);
@@ -44,25 +47,26 @@ std::size_t readAt(int descriptor, std::uint64_t offset, void* destination, std:
 int createForWriting(const std::string& path, const FileIdentity& library, std::string& reason);
 // A new file beside path, under a name of its own, for replacing path atomically.
 int createTemporaryFor(const std::string& path, std::string& temporaryPath);
-bool writeAll(int descriptor, const void* bytes, std::size_t count);
-bool setModificationTime(int descriptor, std::uint32_t secondsSince1970);
-bool closeFile(int descriptor);
-bool replaceFile(const std::string& from, const std::string& to);
-bool removeFile(const std::string& path);
+[[nodiscard]] bool writeAll(int descriptor, const void* bytes, std::size_t count);
+[[nodiscard]] bool setModificationTime(int descriptor, std::uint32_t secondsSince1970);
+[[nodiscard]] bool closeFile(int descriptor);
+[[nodiscard]] bool replaceFile(const std::string& from, const std::string& to);
+[[nodiscard]] bool removeFile(const std::string& path);
 
 // Whether the regular file at path (a link is not followed) holds exactly
 // bytes; when it does not, identity tells which file is there, if any.
-bool fileHolds(const std::string& path, const std::string& bytes, FileIdentity& identity);
+[[nodiscard]] bool fileHolds(const std::string& path, const std::string& bytes,
+                             FileIdentity& identity);
 // The whole file, unless it is not a regular file or holds more than limit
 // bytes; a link is followed only when followLinks is set.
-bool readSmallFile(const std::string& path, std::uint64_t limit, std::string& bytes,
-                   bool followLinks = false);
+[[nodiscard]] bool readSmallFile(const std::string& path, std::uint64_t limit, std::string& bytes,
+                                 bool followLinks = false);
 // Creates the folder and any missing parents; true when it exists afterwards.
-bool makeFolders(const std::string& path);
-bool listFolder(const std::string& path, std::vector<std::string>& names);
-bool isFolder(const std::string& path);
+[[nodiscard]] bool makeFolders(const std::string& path);
+[[nodiscard]] bool listFolder(const std::string& path, std::vector<std::string>& names);
+[[nodiscard]] bool isFolder(const std::string& path);
 // A folder that is not a symbolic link or other reparse point.
-bool isPlainFolder(const std::string& path);
+[[nodiscard]] bool isPlainFolder(const std::string& path);
 
 // Whether the file system takes names that differ in letter case for one file.
 #ifdef _WIN32
@@ -77,9 +81,30 @@ std::string nameAsListed(const std::string& name);
 // Windows: a colon, a device name, a trailing dot or space); null when it would.
 const char* nameProblem(const std::string& name);
 
-// Text in a Windows code page as UTF-16 code units; false when the code page
-// is not available or the bytes are not valid in it.
-bool codePageAvailable(unsigned codePage);
-bool decodeCodePage(unsigned codePage, const std::string& bytes, std::u16string& units);
+static_assert(sizeof(std::time_t) >= 8, "stored times past 2038 need a 64-bit time_t");
+
+// The local calendar time of seconds since 1970; false when the system cannot tell it.
+[[nodiscard]] bool toLocalTime(std::int64_t secondsSince1970, std::tm& parts);
+
+// Text in one Windows code page as UTF-16 code units, through the system's own
+// tables (iconv on POSIX systems, whose handle the object owns).
+class CodePageConverter {
+public:
+    explicit CodePageConverter(unsigned codePage);
+    ~CodePageConverter();
+    CodePageConverter(const CodePageConverter&) = delete;
+    CodePageConverter& operator=(const CodePageConverter&) = delete;
+
+    // Whether the system knows the code page.
+    [[nodiscard]] bool available() const;
+    // False when the bytes are not valid text in the code page (or it is not
+    // available); invalidAt is then the offset of the first byte that is not.
+    [[nodiscard]] bool decode(const std::string& bytes, std::u16string& units,
+                              std::size_t& invalidAt);
+
+private:
+    unsigned codePage_;
+    void* handle_ = nullptr;  // the iconv descriptor on POSIX systems
+};
 
 }  // namespace lorvex::platform

@@ -6,52 +6,21 @@
 #include <vector>
 
 #include "library/Utf16.h"
-#include "platform/Platform.h"
 
 namespace lorvex {
 
 namespace {
 
-// Single-byte text as UTF-16 code units. Windows maps the bytes a code page
-// leaves undefined to C1 control characters or private-use characters where
-// iconv refuses them; all of these count as invalid here, so the platforms agree.
-bool decodeSingleByte(const std::string& bytes, unsigned codePage, std::u16string& units,
+// Single-byte text as UTF-16 code units; reason names the line and the byte
+// that does not convert.
+bool decodeSingleByte(const std::string& bytes, CodePage& codePage, std::u16string& units,
                       std::string& reason) {
-    if (codePage == 0) {
-        reason = "holds bytes of 0x80 or more: give the code page of its text with --codepage";
-        return false;
-    }
-    // The code pages where every byte is a character of its own convert through
-    // a table made once from the platform's conversion of each byte, with zero
-    // for a byte that is not valid; the others go through the platform whole.
-    static unsigned tableFor = 0;
-    static char16_t table[256] = {};
-    static bool singleBytes = false;
-    if (tableFor != codePage) {
-        tableFor = codePage;
-        singleBytes = codePage != 932 && codePage != 936 && codePage != 949 && codePage != 950;
-        for (unsigned byte = 1; singleBytes && byte < 256; ++byte) {
-            std::u16string one;
-            const bool converted =
-                platform::decodeCodePage(codePage, std::string(1, static_cast<char>(byte)), one);
-            table[byte] = converted && one.size() == 1 ? one[0] : 0;
-        }
-    }
-    bool valid = true;
-    if (singleBytes) {
-        units.resize(bytes.size());
-        for (std::size_t i = 0; i < bytes.size(); ++i) {
-            const auto byte = static_cast<unsigned char>(bytes[i]);
-            units[i] = byte == 0 ? 0 : table[byte];
-            valid = valid && (byte == 0 || units[i] != 0);
-        }
-    } else {
-        valid = platform::decodeCodePage(codePage, bytes, units);
-    }
-    for (const char16_t unit : units)
-        valid = valid && (unit < 0x80 || unit > 0x9F) && (unit < 0xE000 || unit > 0xF8FF);
-    if (!valid) reason = "is not valid text in code page " + std::to_string(codePage);
-    return valid;
+    std::size_t invalidAt = 0;
+    if (codePage.decode(bytes, units, invalidAt)) return true;
+    const auto line = std::count(bytes.begin(), bytes.begin() + invalidAt, '\n') + 1;
+    reason = "line " + std::to_string(line) + ": " +
+             codePage.whyInvalid(static_cast<unsigned char>(bytes[invalidAt]));
+    return false;
 }
 
 // UTF-16 code units, unit(i) for i below count, appended to out as UTF-8; an
@@ -78,7 +47,7 @@ bool appendUnitsAsUtf8(std::size_t count, Unit unit, std::string& out, std::stri
         }
         if (c >= 0xD800 && c <= 0xDFFF) {
             if (c > 0xDBFF || i >= count || unit(i) < 0xDC00 || unit(i) > 0xDFFF) {
-                reason = "is not valid UTF-16: it holds an unpaired surrogate";
+                reason = "its text is not valid UTF-16: it holds an unpaired surrogate";
                 return false;
             }
             c = 0x10000 + ((c - 0xD800) << 10) + (unit(i++) - 0xDC00);
@@ -110,34 +79,10 @@ void appendHexAscii(const std::u16string& units, std::string& out) {
     }
 }
 
-bool isAscii(const std::string& bytes) {
-    // Eight bytes at a time: none has its high bit set.
-    std::uint64_t high = 0;
-    std::size_t i = 0;
-    for (; i + 8 <= bytes.size(); i += 8) {
-        std::uint64_t word;
-        std::memcpy(&word, bytes.data() + i, 8);
-        high |= word;
-    }
-    for (; i < bytes.size(); ++i) high |= static_cast<unsigned char>(bytes[i]);
-    return (high & 0x8080808080808080ULL) == 0;
-}
-
 }  // namespace
 
-bool singleByteToUtf8(const std::string& bytes, unsigned codePage, std::string& utf8,
-                      std::string& reason) {
-    std::u16string units;
-    utf8.clear();
-    if (isAscii(bytes)) return (utf8 = bytes, true);
-    return decodeSingleByte(bytes, codePage, units, reason) &&
-           appendUnitsAsUtf8(
-               units.size(), [data = units.data()](std::size_t i) { return data[i]; }, utf8,
-               reason);
-}
-
 bool encodeSourceText(std::string exported, Generation generation, SourceEncoding encoding,
-                      unsigned codePage, std::string& encoded, std::string& reason) {
+                      CodePage& codePage, std::string& encoded, std::string& reason) {
     const bool unicode = generation == Generation::UnicodeEra;
     // Native exports, and ASCII text in either form, need no conversion.
     if (encoding == SourceEncoding::Native) {
@@ -150,7 +95,7 @@ bool encodeSourceText(std::string exported, Generation generation, SourceEncodin
     const auto* wide = reinterpret_cast<const unsigned char*>(exported.data()) + 2;
     const std::size_t units = unicode ? (exported.size() - 2) / 2 : 0;
     if (unicode && exported.size() % 2 != 0) {
-        reason = "is not valid UTF-16: it has an odd number of bytes";
+        reason = "its text is not valid UTF-16: it has an odd number of bytes";
         return false;
     }
     if (unicode && encoding == SourceEncoding::Utf8) {

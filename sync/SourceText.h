@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "library/CodePage.h"
 #include "library/Records.h"
 #include "sync/SyncSources.h"
 
@@ -20,11 +21,7 @@ namespace lorvex {
 // 0x80 or more and no code page, bytes invalid in the code page, or UTF-16
 // that is not valid.
 [[nodiscard]] bool encodeSourceText(std::string exported, Generation generation,
-                                    SourceEncoding encoding, unsigned codePage,
+                                    SourceEncoding encoding, CodePage& codePage,
                                     std::string& encoded, std::string& reason);
-
-// A single-byte name (or any text) as UTF-8 in codePage; false with reason as above.
-[[nodiscard]] bool singleByteToUtf8(const std::string& bytes, unsigned codePage, std::string& utf8,
-                                    std::string& reason);
 
 }  // namespace lorvex

@@ -62,6 +62,7 @@ public:
           options_(options),
           libraries_(libraries),
           errors_(errors),
+          codePage_(options.codePage),
           blocks_(reader.file().size(), DataBlock::kSize) {}
 
     // Exports the library's sources into folder and lists them in objectList.
@@ -85,15 +86,17 @@ public:
              more = reader_.next(), ++position) {
             CurrentEntry entry = reader_.current();
             std::string fileName = entry.displayName;
-            std::string reason;
+            std::size_t invalidAt = 0;
             const char* problem = nullptr;
             if (entry.kind != EntryKind::Source) continue;
             if (!names.insert(foldedName(entry.displayName)).second) {
                 failed(entry.displayName, "has the name of an earlier source, letter case aside");
             } else if (reader_.generation() == Generation::SingleByte &&
                        options_.encoding != SourceEncoding::Native &&
-                       !singleByteToUtf8(entry.displayName, options_.codePage, fileName, reason)) {
-                everyName = failed(entry.displayName, "its name " + reason);
+                       !codePage_.toUtf8(entry.displayName, fileName, invalidAt)) {
+                everyName = failed(entry.displayName,
+                                   "its name: " + codePage_.whyInvalid(static_cast<unsigned char>(
+                                                      entry.displayName[invalidAt])));
             } else if ((problem = unsafeName(fileName)) != nullptr) {
                 failed(entry.displayName, problem);
             } else {
@@ -143,8 +146,8 @@ private:
                  .write(entry, blocks_, exported, reason))
             return failed(entry.displayName, reason);
         if (!encodeSourceText(std::move(exported.bytes), reader_.generation(), options_.encoding,
-                              options_.codePage, encoded, reason))
-            return failed(entry.displayName, "its text " + reason);
+                              codePage_, encoded, reason))
+            return failed(entry.displayName, reason);
         switch (syncFile(folder + kSeparator + fileName, encoded, entry.modificationTime,
                          libraries_, reason,
                          !listed_ || presentKeys_.count(fileKey(fileName)) != 0)) {
@@ -181,6 +184,7 @@ private:
     const SyncOptions& options_;
     const std::vector<platform::FileIdentity>& libraries_;
     std::FILE* errors_;
+    CodePage codePage_;
     // Sources of one library may not share data blocks, so the folder holds
     // at most about twice the library's bytes.
     VisitedSet blocks_;

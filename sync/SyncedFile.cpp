@@ -30,7 +30,8 @@ SyncResult syncFile(const std::string& path, const std::string& bytes,
     if (written && !closed) reason = "cannot write: " + platform::lastError();
     if (written && closed && platform::replaceFile(temporary, path)) return SyncResult::Written;
     if (written && closed) reason = "cannot put it in place: " + platform::lastError();
-    platform::removeFile(temporary);
+    // Failing that, the next run removes it.
+    static_cast<void>(platform::removeFile(temporary));
     return SyncResult::Failed;
 }
 

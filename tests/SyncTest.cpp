@@ -22,7 +22,7 @@ TEST(Sync, EncodingsOfText) {
     const std::vector<EntryLayout> unicode{entry("\xC3\xA7.srw", std::string("a\0\xE9\0\x2D\x4E", 6)),
                                            entry("lone.srw", std::string("\0\xD8", 2))};
     const std::string b = kHeader + "b.sru\r\ntext" + section('4', "b.bin", 4, 9, row("04030201"));
-    const std::string failed = "lorvex: lib.pbl: a.srw: its text ";
+    const std::string failed = "lorvex: lib.pbl: a.srw: ";
     struct Case {
         std::vector<std::string> options;
         bool unicode;
@@ -38,8 +38,8 @@ TEST(Sync, EncodingsOfText) {
           {"b.sru", "HA" + b}}, ""},
         {{"--encoding=native"}, false, {{"a.srw", kHeader + "a.srw\r\n\xE7\xE3o \xE9 um\r\n"}, {"b.sru", b}}, ""},
         {{}, false, {{"b.sru", kBom + b}},
-         failed + "holds bytes of 0x80 or more: give the code page of its text with --codepage\n"},
-        {{"--codepage=936"}, false, {{"b.sru", kBom + b}}, failed + "is not valid text in code page 936\n"},
+         failed + "line 2: byte 0xE7 needs --codepage\n"},
+        {{"--codepage=936"}, false, {{"b.sru", kBom + b}}, failed + "line 2: byte 0xE9 is not valid in code page 936\n"},
         {{}, true, {{"\xC3\xA7.srw", kBom + kHeader + "\xC3\xA7.srw\r\na\xC3\xA9\xE4\xB8\xAD"}},
          "lorvex: lib.pbl: lone.srw: its text is not valid UTF-16: it holds an unpaired surrogate\n"},
         {{"--encoding=hexascii"}, true,

@@ -1,0 +1,271 @@
+#include <dirent.h>
+#include <fcntl.h>
+#include <iconv.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "platform/Platform.h"
+
+namespace lorvex::platform {
+
+namespace {
+FileIdentity identityOf(const struct stat& status) {
+    return FileIdentity{static_cast<std::uint64_t>(status.st_dev),
+                        static_cast<std::uint64_t>(status.st_ino), true};
+}
+}  // namespace
+
+namespace {
+// A reason the system has no error number for; errno is 0 while it applies.
+const char* ownReason = nullptr;
+
+int failWith(const char* reason) {
+    ownReason = reason;
+    errno = 0;
+    return -1;
+}
+}  // namespace
+
+std::string lastError() {
+    return errno == 0 && ownReason != nullptr ? ownReason : std::strerror(errno);
+}
+
+int openForReading(const std::string& path) {
+    // Non-blocking, so that a pipe without writer cannot hang the open.
+    const int descriptor = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    struct stat status {};
+    if (descriptor < 0) return -1;
+    if (fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode)) {
+        fcntl(descriptor, F_SETFL, fcntl(descriptor, F_GETFL) & ~O_NONBLOCK);
+        return descriptor;
+    }
+    ::close(descriptor);
+    return S_ISDIR(status.st_mode) ? (errno = EISDIR, -1) : failWith("is not a regular file");
+}
+
+FileIdentity identityOfPath(const std::string& path) {
+    struct stat status {};
+    return stat(path.c_str(), &status) == 0 ? identityOf(status) : FileIdentity{};
+}
+
+bool fileSizeOf(int descriptor, std::uint64_t& size) {
+    struct stat status {};
+    if (fstat(descriptor, &status) != 0 || status.st_size < 0) return false;
+    size = static_cast<std::uint64_t>(status.st_size);
+    return true;
+}
+
+FileIdentity identityOf(int descriptor) {
+    struct stat status {};
+    return fstat(descriptor, &status) == 0 ? identityOf(status) : FileIdentity{};
+}
+
+std::size_t readAt(int descriptor, std::uint64_t offset, void* destination, std::size_t n) {
+    std::size_t done = 0;
+    while (done < n) {
+        const ssize_t got = pread(descriptor, static_cast<char*>(destination) + done, n - done,
+                                  static_cast<off_t>(offset + done));
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) break;
+        done += static_cast<std::size_t>(got);
+    }
+    return done;
+}
+
+bool writeAll(int descriptor, const void* bytes, std::size_t count) {
+    const auto* cursor = static_cast<const unsigned char*>(bytes);
+    while (count > 0) {
+        const ssize_t written = ::write(descriptor, cursor, count);
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) {
+            if (written == 0) errno = ENOSPC;
+            return false;
+        }
+        cursor += written;
+        count -= static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+int createForWriting(const std::string& path, const FileIdentity& library, std::string& reason) {
+    // Opened without truncation, so the library can be recognised before any
+    // harm; non-blocking, so a pipe without reader fails instead of hanging.
+    const int descriptor = ::open(
+        path.c_str(), O_WRONLY | O_CREAT | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (descriptor < 0) {
+        reason = errno == ELOOP ? "is a symbolic link" : std::strerror(errno);
+        return -1;
+    }
+    struct stat status {};
+    if (fstat(descriptor, &status) != 0) {
+        reason = std::strerror(errno);
+    } else if (sameFile(identityOf(status), library)) {
+        reason = "is the library being read";
+    } else if (S_ISREG(status.st_mode) && status.st_nlink > 1) {
+        reason = "has other hard links, which would change too";
+    } else if (S_ISREG(status.st_mode) && status.st_size != 0 && ftruncate(descriptor, 0) != 0) {
+        reason = std::strerror(errno);
+    } else {
+        if (!S_ISREG(status.st_mode))
+            fcntl(descriptor, F_SETFL, fcntl(descriptor, F_GETFL) & ~O_NONBLOCK);
+        return descriptor;
+    }
+    ::close(descriptor);
+    return -1;
+}
+
+int createTemporaryFor(const std::string& path, std::string& temporaryPath) {
+    // A name of this process's own, created only if new; the file gets the
+    // permissions any new file gets here.
+    static unsigned counter = 0;
+    static const std::string process = std::to_string(getpid());
+    const std::size_t slash = path.rfind('/');
+    const std::size_t base = slash == std::string::npos ? 0 : slash + 1;
+    for (unsigned attempt = 0; attempt < 100; ++attempt) {
+        temporaryPath = path.substr(0, base) + ".lorvex-" + path.substr(base) + "." + process +
+                        "-" + std::to_string(counter++);
+        const int descriptor =
+            ::open(temporaryPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (descriptor >= 0 || errno != EEXIST) return descriptor;
+    }
+    return -1;
+}
+
+bool fileHolds(const std::string& path, const std::string& bytes, FileIdentity& identity) {
+    identity = FileIdentity{};
+    const int descriptor = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (descriptor < 0) return false;
+    // One byte more than expected tells a longer file; a regular file reads
+    // short only at its end, so one call tells. The buffer is kept for the next file.
+    static std::vector<char> existing;
+    if (existing.size() < bytes.size() + 1) existing.resize(bytes.size() + 1);
+    const ssize_t count = pread(descriptor, existing.data(), bytes.size() + 1, 0);
+    const std::size_t got = count > 0 ? static_cast<std::size_t>(count) : 0;
+    const bool same = got == bytes.size() && std::memcmp(existing.data(), bytes.data(), got) == 0;
+    if (!same) identity = identityOf(descriptor);
+    ::close(descriptor);
+    return same;
+}
+
+bool setModificationTime(int descriptor, std::uint32_t secondsSince1970) {
+    const struct timespec times[2] = {{static_cast<time_t>(secondsSince1970), 0},
+                                      {static_cast<time_t>(secondsSince1970), 0}};
+    return futimens(descriptor, times) == 0;
+}
+
+bool closeFile(int descriptor) {
+    return ::close(descriptor) == 0;
+}
+
+bool replaceFile(const std::string& from, const std::string& to) {
+    return std::rename(from.c_str(), to.c_str()) == 0;
+}
+
+bool removeFile(const std::string& path) {
+    return ::unlink(path.c_str()) == 0;
+}
+
+bool readSmallFile(const std::string& path, std::uint64_t limit, std::string& bytes,
+                   bool followLinks) {
+    const int descriptor =
+        ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | (followLinks ? 0 : O_NOFOLLOW));
+    if (descriptor < 0) return false;
+    struct stat status {};
+    const bool regular = fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode);
+    const bool fits = regular && static_cast<std::uint64_t>(status.st_size) <= limit;
+    if (!fits) failWith(regular ? "is too large" : "is not a regular file");
+    if (fits) {
+        bytes.resize(static_cast<std::size_t>(status.st_size));
+        bytes.resize(readAt(descriptor, 0, bytes.data(), bytes.size()));
+    }
+    ::close(descriptor);
+    return fits && bytes.size() == static_cast<std::size_t>(status.st_size);
+}
+
+bool isFolder(const std::string& path) {
+    struct stat status {};
+    return stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+}
+
+bool isPlainFolder(const std::string& path) {
+    struct stat status {};
+    return lstat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+}
+
+std::string nameAsListed(const std::string& name) {
+    return name;
+}
+
+bool makeFolders(const std::string& path) {
+    if (path.empty() || isFolder(path)) return true;
+    const std::size_t slash = path.find_last_of('/', path.size() - 2);
+    if (slash != std::string::npos && slash > 0 && !makeFolders(path.substr(0, slash)))
+        return false;
+    return ::mkdir(path.c_str(), 0777) == 0 || (errno == EEXIST && isFolder(path));
+}
+
+bool listFolder(const std::string& path, std::vector<std::string>& names) {
+    DIR* folder = opendir(path.c_str());
+    if (folder == nullptr) return false;
+    while (const dirent* item = readdir(folder)) names.emplace_back(item->d_name);
+    closedir(folder);
+    return true;
+}
+
+const char* nameProblem(const std::string&) {
+    return nullptr;  // every name without a slash is a plain file name here
+}
+
+bool toLocalTime(std::int64_t secondsSince1970, std::tm& parts) {
+    const auto seconds = static_cast<std::time_t>(secondsSince1970);
+    return localtime_r(&seconds, &parts) != nullptr;
+}
+
+namespace {
+const auto kNoConverter = reinterpret_cast<iconv_t>(-1);
+}  // namespace
+
+CodePageConverter::CodePageConverter(unsigned codePage) : codePage_(codePage) {
+    const iconv_t converter = iconv_open("UTF-16LE", ("CP" + std::to_string(codePage)).c_str());
+    handle_ = converter == kNoConverter ? nullptr : converter;
+}
+
+CodePageConverter::~CodePageConverter() {
+    if (handle_ != nullptr) iconv_close(static_cast<iconv_t>(handle_));
+}
+
+bool CodePageConverter::available() const {
+    return handle_ != nullptr;
+}
+
+bool CodePageConverter::decode(const std::string& bytes, std::u16string& units,
+                               std::size_t& invalidAt) {
+    invalidAt = 0;
+    if (handle_ == nullptr) return false;
+    const auto converter = static_cast<iconv_t>(handle_);
+    iconv(converter, nullptr, nullptr, nullptr, nullptr);  // back to the initial state
+    // A byte never yields more than one code unit, four bytes never more than two.
+    std::string wide(bytes.size() * 2 + 4, '\0');
+    char* in = const_cast<char*>(bytes.data());
+    char* out = wide.data();
+    std::size_t inLeft = bytes.size();
+    std::size_t outLeft = wide.size();
+    const bool converted =
+        iconv(converter, &in, &inLeft, &out, &outLeft) != static_cast<std::size_t>(-1) &&
+        iconv(converter, nullptr, nullptr, &out, &outLeft) != static_cast<std::size_t>(-1);
+    // iconv stops at the first sequence it cannot convert.
+    invalidAt = bytes.size() - inLeft;
+    if (!converted) return false;
+    const std::size_t produced = (wide.size() - outLeft) / 2;
+    units.resize(produced);
+    for (std::size_t i = 0; i < produced; ++i) {
+        units[i] = static_cast<char16_t>(static_cast<unsigned char>(wide[2 * i]) |
+                                         static_cast<unsigned char>(wide[2 * i + 1]) << 8);
+    }
+    return true;
+}
+
+}  // namespace lorvex::platform
