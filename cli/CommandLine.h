@@ -2,15 +2,9 @@
 
 #include <cstdio>
 
-namespace lorvex {
+#include "library/ExitCode.h"
 
-enum ExitCode : int {
-    kExitDone = 0,
-    kExitUsage = 1,
-    kExitOpenError = 2,
-    kExitUnknownSwitch = 3,
-    kExitExportFailed = 4,
-};
+namespace lorvex {
 
 // Runs one command line (argv[0] is the program, arguments as the platform
 // hands them over) and returns its exit code; the run prints to out, and says

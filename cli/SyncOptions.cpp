@@ -50,6 +50,8 @@ bool parseSyncOptions(const std::vector<std::string>& arguments, SyncOptions& op
             onlyFiles = true;
         } else if (argument == "--prune") {
             options.prune = true;
+        } else if (argument == "--check") {
+            options.dryRun = true;
         } else if (takeValue(arguments, i, "--output", "-o", value, missing)) {
             options.output = value;
             if (value.empty()) reason = "takes the folder to write into";
@@ -57,6 +59,7 @@ bool parseSyncOptions(const std::vector<std::string>& arguments, SyncOptions& op
             const char* const kNames[] = {"utf8", "hexascii", "native"};
             const auto* found = std::find(std::begin(kNames), std::end(kNames), value);
             options.encoding = static_cast<SourceEncoding>(found - std::begin(kNames));
+            options.encodingGiven = true;
             if (found == std::end(kNames)) reason = "takes utf8, hexascii or native";
         } else if (takeValue(arguments, i, "--codepage", nullptr, value, missing)) {
             if (!parseCodePage(value, options.codePage))

@@ -11,6 +11,68 @@
 
 namespace lorvex {
 
+namespace {
+
+// Passes UTF-16 text on with its last two code units held back, so that a
+// final NUL character, and one space right before it, can be left out at the end.
+class TextWithoutFinalNul {
+public:
+    explicit TextWithoutFinalNul(ByteSink& sink) : sink_(sink) {}
+
+    void write(const unsigned char* bytes, std::size_t count) {
+        total_ += count;
+        if (count >= kHeld) {
+            sink_.write(held_, heldCount_);
+            sink_.write(bytes, count - kHeld);
+            std::memcpy(held_, bytes + count - kHeld, kHeld);
+            heldCount_ = kHeld;
+            return;
+        }
+        for (std::size_t i = 0; i < count; ++i) {
+            if (heldCount_ == kHeld) {
+                sink_.write(held_, 1);
+                std::memmove(held_, held_ + 1, kHeld - 1);
+                --heldCount_;
+            }
+            held_[heldCount_++] = bytes[i];
+        }
+    }
+
+    void finish() {
+        auto endsWith = [&](unsigned char low) {
+            return heldCount_ >= 2 && held_[heldCount_ - 2] == low && held_[heldCount_ - 1] == 0;
+        };
+        // Only whole code units count: text of an odd length keeps its end.
+        if (total_ % 2 == 0 && endsWith(0)) {
+            heldCount_ -= 2;
+            if (endsWith(' ')) heldCount_ -= 2;
+        }
+        sink_.write(held_, heldCount_);
+        heldCount_ = 0;
+    }
+
+private:
+    static constexpr std::size_t kHeld = 4;
+    ByteSink& sink_;
+    unsigned char held_[kHeld] = {};
+    std::size_t heldCount_ = 0;
+    std::uint64_t total_ = 0;
+};
+
+// The sum of the character codes of a name as a section's line writes it:
+// its UTF-16 code units in a Unicode-era library, its bytes otherwise.
+unsigned nameCheckDigit(Generation generation, const std::string& name) {
+    const bool wide = generation == Generation::UnicodeEra;
+    const std::string coded = wide ? utf8ToUtf16Le(name.data(), name.size()) : name;
+    unsigned sum = 0;
+    // A high byte adds a multiple of 256, which leaves the digit as it is.
+    for (std::size_t i = 0; i < coded.size(); i += wide ? 2 : 1)
+        sum += static_cast<unsigned char>(coded[i]);
+    return sum & 15;
+}
+
+}  // namespace
+
 void ExportWriter::text(Generation generation, ByteSink& sink, const std::string& utf8) {
     if (generation == Generation::SingleByte) {
         sink.write(utf8.data(), utf8.size());
@@ -37,11 +99,12 @@ std::uint32_t ExportWriter::sourceHeaderSize(Generation generation, const char* 
 }
 
 bool ExportWriter::write(const CurrentEntry& entry, VisitedSet& visited, ByteSink& sink,
-                         std::string& reason) {
-    bool intact = writeContent(entry, visited, sink, reason);
+                         std::string& reason, VisitedSet* sectionVisited) {
+    bool intact = writeContent(entry, visited, sink, reason, sectionVisited);
     if (entry.companionFirstBlock != 0 && (intact || sink.failure() == nullptr)) {
         std::string companionReason;
-        if (!writeBinarySection(entry, visited, sink, companionReason)) {
+        if (!writeBinarySection(entry, sectionVisited != nullptr ? *sectionVisited : visited, sink,
+                                companionReason)) {
             if (intact) reason = companionReason;
             intact = false;
         }
@@ -54,7 +117,7 @@ bool ExportWriter::write(const CurrentEntry& entry, VisitedSet& visited, ByteSin
 // comment, block by block. A comment is taken from the first block only; one
 // longer than that block's used bytes ends with them.
 bool ExportWriter::writeContent(const CurrentEntry& entry, VisitedSet& visited, ByteSink& sink,
-                                std::string& reason) {
+                                std::string& reason, VisitedSet* alsoMarked) {
     const bool source = entry.kind == EntryKind::Source;
     const bool wide = generation_ == Generation::UnicodeEra;
     std::size_t comment = wide ? 2U * entry.commentLength : entry.commentLength;
@@ -64,25 +127,37 @@ bool ExportWriter::writeContent(const CurrentEntry& entry, VisitedSet& visited, 
     // Single-byte sources exported with their binary data show a zero last
     // byte of a block as a space.
     const bool zeroToSpace = source && !wide && entry.companionFirstBlock != 0;
-    const ChainEnd end = walkChain(file_, entry.firstBlock, visited,
-                                   [&](const unsigned char* data, std::size_t used) {
-                                       std::size_t skip = 0;
-                                       if (comment != 0) {
-                                           skip = std::min(comment, used);
-                                           if (source) {
-                                               sink.write(data, skip);
-                                               text(generation_, sink, "\r\n");
-                                           }
-                                           comment = 0;
-                                       }
-                                       if (zeroToSpace && used > skip && data[used - 1] == 0) {
-                                           sink.write(data + skip, used - 1 - skip);
-                                           sink.write(" ", 1);
-                                       } else {
-                                           sink.write(data + skip, used - skip);
-                                       }
-                                       return sink.failure() == nullptr;
-                                   });
+    const bool trimmed = source && wide && form_ == ExportForm::SourceControl;
+    TextWithoutFinalNul tail(sink);
+    auto content = [&](const unsigned char* bytes, std::size_t count) {
+        if (trimmed) {
+            tail.write(bytes, count);
+        } else {
+            sink.write(bytes, count);
+        }
+    };
+    const ChainEnd end = walkChain(
+        file_, entry.firstBlock, visited,
+        [&](const unsigned char* data, std::size_t used) {
+            std::size_t skip = 0;
+            if (comment != 0) {
+                skip = std::min(comment, used);
+                if (source) {
+                    sink.write(data, skip);
+                    text(generation_, sink, "\r\n");
+                }
+                comment = 0;
+            }
+            if (zeroToSpace && used > skip && data[used - 1] == 0) {
+                sink.write(data + skip, used - 1 - skip);
+                sink.write(" ", 1);
+            } else {
+                content(data + skip, used - skip);
+            }
+            return sink.failure() == nullptr;
+        },
+        alsoMarked);
+    tail.finish();
     if (!end.complete()) reason = end.describe(file_.size());
     return end.complete();
 }
@@ -125,18 +200,27 @@ bool ExportWriter::writeBinarySection(const CurrentEntry& entry, VisitedSet& vis
         return false;
     }
     std::fill(buffer.begin() + size, buffer.end(), 0);  // the last row is filled up with zeros
-    const char tag =
-        nameLength >= 3 && std::strcmp(entry.displayName + nameLength - 3, "sru") == 0 ? '4' : '7';
-    const std::string values = tag + binName + " " + std::to_string(size) + " " +
-                               std::to_string(entry.companionTime) + "\r\n";
+    // The name lines: as -e writes them, the tag ("4" for a source ending in
+    // "sru"), the size and the time; in source control, a check digit alone.
+    std::string values;
+    if (form_ == ExportForm::SourceControl) {
+        values = upperHexDigit(nameCheckDigit(generation_, binName)) + binName + " \r\n";
+    } else {
+        const bool sru =
+            nameLength >= 3 && std::strcmp(entry.displayName + nameLength - 3, "sru") == 0;
+        values = (sru ? "4" : "7") + binName + " " + std::to_string(size) + " " +
+                 std::to_string(entry.companionTime) + "\r\n";
+    }
     text(generation_, sink,
          std::string("\r\nStart of PowerBuilder Binary Data Section : Do NOT Edit\r\n0") + values);
+    const bool checkedRows =
+        form_ == ExportForm::SourceControl && generation_ == Generation::UnicodeEra;
     std::string rowText;
     constexpr std::size_t kRowsPerWrite = 64;
     for (std::size_t row = 0; row < rows && sink.failure() == nullptr; row += kRowsPerWrite) {
         rowText.clear();
         for (std::size_t r = row; r < std::min(rows, row + kRowsPerWrite); ++r)
-            appendHexRow(rowText, buffer.data() + r * kRowBytes);
+            appendHexRow(rowText, buffer.data() + r * kRowBytes, checkedRows);
         text(generation_, sink, rowText);
     }
     text(generation_, sink,

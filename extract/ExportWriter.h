@@ -11,6 +11,13 @@
 
 namespace lorvex {
 
+// The two forms of a source's export. Extraction is what -e writes. SourceControl
+// is the form the environment's own source control writes: the binary data
+// section's name lines carry a check digit instead of the tag, size and time,
+// its rows of a Unicode-era library a check digit of their own, and UTF-16
+// text leaves out a final NUL character and one space right before it.
+enum class ExportForm { Extraction, SourceControl };
+
 // Writes the export of one entry: for a source the header line and comments
 // line, then the entry's data after its comment, then, when the entry has a
 // companion, the binary data section of the companion's bytes. Compiled
@@ -19,13 +26,17 @@ namespace lorvex {
 // order mark for Unicode-era ones; line ends it adds are CR LF.
 class ExportWriter {
 public:
-    ExportWriter(LibraryFile& file, Generation generation) : file_(file), generation_(generation) {}
+    ExportWriter(LibraryFile& file, Generation generation, ExportForm form = ExportForm::Extraction)
+        : file_(file), generation_(generation), form_(form) {}
 
     // Writes entry into sink, reading only blocks not yet in visited. False
     // when the entry's data is damaged or the sink failed, with reason saying
-    // why; what could be read is written all the same.
+    // why; what could be read is written all the same. With sectionVisited,
+    // the binary data section is judged by that set instead, in which the
+    // entry's own blocks are marked as well: a companion may then share
+    // blocks with other entries, but not with its source.
     [[nodiscard]] bool write(const CurrentEntry& entry, VisitedSet& visited, ByteSink& sink,
-                             std::string& reason);
+                             std::string& reason, VisitedSet* sectionVisited = nullptr);
 
     // How many bytes a source's export adds before its data (the listed size
     // of a source is its data size plus these).
@@ -37,12 +48,13 @@ private:
     static void writeHeader(Generation generation, ByteSink& sink, const char* outputName,
                             bool commented);
     [[nodiscard]] bool writeContent(const CurrentEntry& entry, VisitedSet& visited, ByteSink& sink,
-                                    std::string& reason);
+                                    std::string& reason, VisitedSet* alsoMarked);
     [[nodiscard]] bool writeBinarySection(const CurrentEntry& entry, VisitedSet& visited,
                                           ByteSink& sink, std::string& reason);
 
     LibraryFile& file_;
     Generation generation_;
+    ExportForm form_;
 };
 
 }  // namespace lorvex

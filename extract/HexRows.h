@@ -9,8 +9,15 @@ namespace lorvex {
 constexpr std::size_t kRowBytes = 1996;
 constexpr std::size_t kRowGroups = kRowBytes / 4;
 
-// Appends one row: "20", then each 32-bit little-endian word of the 1996
-// bytes as eight lowercase hex digits, then CR LF.
-void appendHexRow(std::string& out, const unsigned char* slice);
+// Appends one row: "2", a check digit, then each 32-bit little-endian word of
+// the 1996 bytes as eight lowercase hex digits, then CR LF. The check digit is
+// "0", or with checked the sum of the row's words modulo 16 as one uppercase
+// hex digit.
+void appendHexRow(std::string& out, const unsigned char* slice, bool checked);
+
+// One uppercase hex digit.
+inline char upperHexDigit(unsigned value) {
+    return "0123456789ABCDEF"[value & 15];
+}
 
 }  // namespace lorvex

@@ -37,14 +37,17 @@ struct ChainEnd {
 // Walks a data chain from firstBlock, handing each block's used bytes to visit
 // (which returns false to stop). A block that cannot be read, claims more than
 // 502 bytes, or is already in visited ends the walk; the caller's visited set
-// says for which scope blocks may not be read twice.
+// says for which scope blocks may not be read twice. Blocks read are marked in
+// alsoMarked too, when given.
 template <typename Visit>
-ChainEnd walkChain(LibraryFile& file, std::uint32_t firstBlock, VisitedSet& visited, Visit visit) {
+ChainEnd walkChain(LibraryFile& file, std::uint32_t firstBlock, VisitedSet& visited, Visit visit,
+                   VisitedSet* alsoMarked = nullptr) {
     DataBlock block;
     for (std::uint32_t cursor = firstBlock; cursor != 0; cursor = block.nextOffset()) {
         block.bytes = file.view(cursor, DataBlock::kSize);
         if (block.bytes == nullptr) return {ChainEnd::Unreadable, cursor};
         if (!visited.firstVisit(cursor)) return {ChainEnd::Revisited, cursor};
+        if (alsoMarked != nullptr) alsoMarked->firstVisit(cursor);
         if (block.usedCount() > DataBlock::kCapacity) return {ChainEnd::Overfull, cursor};
         if (!visit(block.data(), std::size_t{block.usedCount()}))
             return {ChainEnd::Stopped, cursor};

@@ -45,8 +45,12 @@ std::size_t readAt(int descriptor, std::uint64_t offset, void* destination, std:
 // file system takes for something else; a pipe without reader fails at once.
 // On failure returns -1 and says why in reason.
 int createForWriting(const std::string& path, const FileIdentity& library, std::string& reason);
-// A new file beside path, under a name of its own, for replacing path atomically.
+// A new file beside path, under a name of its own, for replacing path
+// atomically: ".lorvex-<file name>.<process>-<number>".
 int createTemporaryFor(const std::string& path, std::string& temporaryPath);
+// Whether a file name is one createTemporaryFor makes, in any process.
+bool isTemporaryName(const std::string& name);
+std::string temporaryName(const std::string& fileName, unsigned long process, unsigned attempt);
 [[nodiscard]] bool writeAll(int descriptor, const void* bytes, std::size_t count);
 [[nodiscard]] bool setModificationTime(int descriptor, std::uint32_t secondsSince1970);
 [[nodiscard]] bool closeFile(int descriptor);
@@ -54,7 +58,8 @@ int createTemporaryFor(const std::string& path, std::string& temporaryPath);
 [[nodiscard]] bool removeFile(const std::string& path);
 
 // Whether the regular file at path (a link is not followed) holds exactly
-// bytes; when it does not, identity tells which file is there, if any.
+// bytes, compared a piece at a time; when it does not, identity tells which
+// file is there, if any.
 [[nodiscard]] bool fileHolds(const std::string& path, const std::string& bytes,
                              FileIdentity& identity);
 // The whole file, unless it is not a regular file or holds more than limit
@@ -63,19 +68,75 @@ int createTemporaryFor(const std::string& path, std::string& temporaryPath);
                                  bool followLinks = false);
 // Creates the folder and any missing parents; true when it exists afterwards.
 [[nodiscard]] bool makeFolders(const std::string& path);
-[[nodiscard]] bool listFolder(const std::string& path, std::vector<std::string>& names);
+// Creates one folder whose parent exists; true when a folder is there afterwards.
+[[nodiscard]] bool makeFolder(const std::string& path);
 [[nodiscard]] bool isFolder(const std::string& path);
 // A folder that is not a symbolic link or other reparse point.
 [[nodiscard]] bool isPlainFolder(const std::string& path);
+// Whether anything (a link included) is at path.
+[[nodiscard]] bool exists(const std::string& path);
 
-// Whether the file system takes names that differ in letter case for one file.
-#ifdef _WIN32
-inline constexpr bool kNamesIgnoreCase = true;
-#else
-inline constexpr bool kNamesIgnoreCase = false;
-#endif
+// A name in a folder, and whether it is a plain file: not a folder, link or pipe.
+struct FolderItem {
+    std::string name;
+    bool plainFile = false;
+};
+[[nodiscard]] bool listFolder(const std::string& path, std::vector<FolderItem>& items);
 // A file name as listFolder gives it back once the file is created under name.
 std::string nameAsListed(const std::string& name);
+
+// The current directory as an absolute path; empty when it cannot be told.
+std::string currentFolder();
+// Whether path starts at a root or a drive.
+bool isAbsolutePath(const std::string& path);
+// Whether c separates the parts of a path here ("/", and on Windows "\\" too).
+bool isPathSeparator(char c);
+
+// Holds a lock on a folder while it lives, so that runs writing into one
+// folder take turns; the lock goes with the process, however it ends, and
+// leaves nothing behind in the folder.
+class FolderLock {
+public:
+    FolderLock() = default;
+    ~FolderLock();
+    FolderLock(const FolderLock&) = delete;
+    FolderLock& operator=(const FolderLock&) = delete;
+
+    // Takes the lock, waiting while another process holds it; whileWaiting is
+    // called once before such a wait. False, with reason, when it cannot be taken.
+    template <typename WhileWaiting>
+    [[nodiscard]] bool acquire(const std::string& folder, WhileWaiting whileWaiting,
+                               std::string& reason) {
+        bool busy = false;
+        if (take(folder, false, busy, reason)) return true;
+        if (!busy) return false;
+        whileWaiting();
+        return take(folder, true, busy, reason);
+    }
+
+private:
+    [[nodiscard]] bool take(const std::string& folder, bool wait, bool& busy, std::string& reason);
+    std::intptr_t handle_ = -1;
+};
+
+// File names as a file system that ignores letter case compares them: one
+// form for all the names it takes for one file.
+class CaseFolder {
+public:
+    CaseFolder();
+    ~CaseFolder();
+    CaseFolder(const CaseFolder&) = delete;
+    CaseFolder& operator=(const CaseFolder&) = delete;
+    std::string fold(const std::string& name) const;
+
+private:
+    void* locale_ = nullptr;  // the C library's locale for case mapping, on POSIX systems
+};
+
+// Whether names in this folder that differ in letter case name one file:
+// always on Windows; elsewhere, when the folder is found under its own name
+// in other letter case.
+[[nodiscard]] bool folderIgnoresCase(const std::string& folder);
 
 // Why the file system would not store a file under this name as it is (on
 // Windows: a colon, a device name, a trailing dot or space); null when it would.

@@ -1,9 +1,13 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <iconv.h>
+#include <locale.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <wctype.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -120,13 +124,10 @@ int createForWriting(const std::string& path, const FileIdentity& library, std::
 int createTemporaryFor(const std::string& path, std::string& temporaryPath) {
     // A name of this process's own, created only if new; the file gets the
     // permissions any new file gets here.
-    static unsigned counter = 0;
-    static const std::string process = std::to_string(getpid());
     const std::size_t slash = path.rfind('/');
     const std::size_t base = slash == std::string::npos ? 0 : slash + 1;
     for (unsigned attempt = 0; attempt < 100; ++attempt) {
-        temporaryPath = path.substr(0, base) + ".lorvex-" + path.substr(base) + "." + process +
-                        "-" + std::to_string(counter++);
+        temporaryPath = path.substr(0, base) + temporaryName(path.substr(base), getpid(), attempt);
         const int descriptor =
             ::open(temporaryPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (descriptor >= 0 || errno != EEXIST) return descriptor;
@@ -138,13 +139,16 @@ bool fileHolds(const std::string& path, const std::string& bytes, FileIdentity& 
     identity = FileIdentity{};
     const int descriptor = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (descriptor < 0) return false;
-    // One byte more than expected tells a longer file; a regular file reads
-    // short only at its end, so one call tells. The buffer is kept for the next file.
-    static std::vector<char> existing;
-    if (existing.size() < bytes.size() + 1) existing.resize(bytes.size() + 1);
-    const ssize_t count = pread(descriptor, existing.data(), bytes.size() + 1, 0);
-    const std::size_t got = count > 0 ? static_cast<std::size_t>(count) : 0;
-    const bool same = got == bytes.size() && std::memcmp(existing.data(), bytes.data(), got) == 0;
+    struct stat status {};
+    bool same = fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode) &&
+                static_cast<std::uint64_t>(status.st_size) == bytes.size();
+    // Piece by piece, so that memory stays small whatever the file's size.
+    std::vector<char> piece(same ? std::min<std::size_t>(bytes.size(), 64 * 1024) : 0);
+    for (std::size_t done = 0; same && done < bytes.size(); done += piece.size()) {
+        const std::size_t want = std::min(piece.size(), bytes.size() - done);
+        same = readAt(descriptor, done, piece.data(), want) == want &&
+               std::memcmp(piece.data(), bytes.data() + done, want) == 0;
+    }
     if (!same) identity = identityOf(descriptor);
     ::close(descriptor);
     return same;
@@ -207,12 +211,129 @@ bool makeFolders(const std::string& path) {
     return ::mkdir(path.c_str(), 0777) == 0 || (errno == EEXIST && isFolder(path));
 }
 
-bool listFolder(const std::string& path, std::vector<std::string>& names) {
+bool makeFolder(const std::string& path) {
+    return ::mkdir(path.c_str(), 0777) == 0 || (errno == EEXIST && isFolder(path));
+}
+
+bool exists(const std::string& path) {
+    struct stat status {};
+    return lstat(path.c_str(), &status) == 0;
+}
+
+bool listFolder(const std::string& path, std::vector<FolderItem>& items) {
     DIR* folder = opendir(path.c_str());
     if (folder == nullptr) return false;
-    while (const dirent* item = readdir(folder)) names.emplace_back(item->d_name);
+    while (const dirent* item = readdir(folder)) {
+        FolderItem found{item->d_name, item->d_type == DT_REG};
+        if (item->d_type == DT_UNKNOWN) {
+            struct stat status {};
+            found.plainFile =
+                fstatat(dirfd(folder), item->d_name, &status, AT_SYMLINK_NOFOLLOW) == 0 &&
+                S_ISREG(status.st_mode);
+        }
+        items.push_back(std::move(found));
+    }
     closedir(folder);
     return true;
+}
+
+std::string currentFolder() {
+    std::vector<char> buffer(4096);
+    while (getcwd(buffer.data(), buffer.size()) == nullptr) {
+        if (errno != ERANGE || buffer.size() > (1U << 20)) return "";
+        buffer.resize(buffer.size() * 2);
+    }
+    return buffer.data();
+}
+
+bool isAbsolutePath(const std::string& path) {
+    return !path.empty() && path[0] == '/';
+}
+
+bool isPathSeparator(char c) {
+    return c == '/';
+}
+
+FolderLock::~FolderLock() {
+    if (handle_ >= 0) ::close(static_cast<int>(handle_));  // which lets the lock go
+}
+
+bool FolderLock::take(const std::string& folder, bool wait, bool& busy, std::string& reason) {
+    if (handle_ < 0) handle_ = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (handle_ < 0) {
+        reason = std::strerror(errno);
+        return false;
+    }
+    // A lock on the folder itself: no file of its own, none left behind.
+    int result;
+    do result = flock(static_cast<int>(handle_), LOCK_EX | (wait ? 0 : LOCK_NB));
+    while (result != 0 && errno == EINTR);
+    busy = result != 0 && errno == EWOULDBLOCK;
+    if (result != 0) reason = std::strerror(errno);
+    return result == 0;
+}
+
+CaseFolder::CaseFolder() : locale_(newlocale(LC_CTYPE_MASK, "C.UTF-8", nullptr)) {}
+
+CaseFolder::~CaseFolder() {
+    if (locale_ != nullptr) freelocale(static_cast<locale_t>(locale_));
+}
+
+std::string CaseFolder::fold(const std::string& name) const {
+    // Each character in UTF-8 to its capital; bytes that are not UTF-8 stay,
+    // and so does everything when the C library has no UTF-8 locale.
+    std::string folded;
+    const auto* text = reinterpret_cast<const unsigned char*>(name.data());
+    for (std::size_t i = 0; i < name.size();) {
+        const unsigned char lead = text[i];
+        const std::size_t length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+        wchar_t c = lead < 0x80 ? lead : lead & (0x7F >> length);
+        bool valid = lead < 0x80 || (lead >= 0xC2 && lead < 0xF5 && i + length <= name.size());
+        for (std::size_t k = 1; valid && k < length; ++k) {
+            valid = (text[i + k] & 0xC0) == 0x80;
+            c = static_cast<wchar_t>(c << 6 | (text[i + k] & 0x3F));
+        }
+        if (!valid || locale_ == nullptr) {
+            folded +=
+                static_cast<char>(lead < 0x80 && lead >= 'a' && lead <= 'z' ? lead - 32 : lead);
+            ++i;
+            continue;
+        }
+        const auto upper = static_cast<std::uint32_t>(
+            towupper_l(static_cast<wint_t>(c), static_cast<locale_t>(locale_)));
+        if (upper < 0x80) {
+            folded += static_cast<char>(upper);
+        } else if (upper < 0x800) {
+            folded +=
+                {static_cast<char>(0xC0 | upper >> 6), static_cast<char>(0x80 | (upper & 0x3F))};
+        } else if (upper < 0x10000) {
+            folded += {static_cast<char>(0xE0 | upper >> 12),
+                       static_cast<char>(0x80 | (upper >> 6 & 0x3F)),
+                       static_cast<char>(0x80 | (upper & 0x3F))};
+        } else {
+            folded += {static_cast<char>(0xF0 | upper >> 18),
+                       static_cast<char>(0x80 | (upper >> 12 & 0x3F)),
+                       static_cast<char>(0x80 | (upper >> 6 & 0x3F)),
+                       static_cast<char>(0x80 | (upper & 0x3F))};
+        }
+        i += length;
+    }
+    return folded;
+}
+
+bool folderIgnoresCase(const std::string& folder) {
+    // The last part of the folder's path in the other letter case.
+    std::string other = folder;
+    const std::size_t slash = other.find_last_of('/');
+    bool changed = false;
+    for (std::size_t i = slash == std::string::npos ? 0 : slash + 1; i < other.size(); ++i) {
+        char& c = other[i];
+        if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')) c ^= 0x20, changed = true;
+    }
+    struct stat mine {
+    }, found{};
+    return changed && lstat(folder.c_str(), &mine) == 0 && lstat(other.c_str(), &found) == 0 &&
+           mine.st_dev == found.st_dev && mine.st_ino == found.st_ino;
 }
 
 const char* nameProblem(const std::string&) {

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstring>
 
 #include "platform/Platform.h"
 
@@ -185,8 +186,8 @@ int createTemporaryFor(const std::string& path, std::string& temporaryPath) {
     const std::size_t slash = path.find_last_of("/\\");
     const std::size_t base = slash == std::string::npos ? 0 : slash + 1;
     for (unsigned attempt = 0; attempt < 100; ++attempt) {
-        temporaryPath = path.substr(0, base) + ".lorvex-" + path.substr(base) + "." +
-                        std::to_string(GetCurrentProcessId()) + "-" + std::to_string(attempt);
+        temporaryPath =
+            path.substr(0, base) + temporaryName(path.substr(base), GetCurrentProcessId(), attempt);
         const HANDLE handle = CreateFileW(widePath(temporaryPath).c_str(), GENERIC_WRITE, 0,
                                           nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (handle != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS)
@@ -261,9 +262,31 @@ bool makeFolders(const std::string& path) {
 }
 
 bool fileHolds(const std::string& path, const std::string& bytes, FileIdentity& identity) {
-    std::string existing;
-    identity = identityOfPath(path);
-    return readSmallFile(path, bytes.size(), existing) && existing == bytes;
+    identity = FileIdentity{};
+    const HANDLE handle =
+        CreateFileW(widePath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                    FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return false;
+    BY_HANDLE_FILE_INFORMATION information{};
+    const bool known = GetFileInformationByHandle(handle, &information) != 0;
+    const std::uint64_t size =
+        static_cast<std::uint64_t>(information.nFileSizeHigh) << 32 | information.nFileSizeLow;
+    if (known) identity = identityOf(information);
+    const int descriptor = descriptorFor(handle, _O_RDONLY);
+    if (descriptor < 0) return false;
+    bool same = known &&
+                (information.dwFileAttributes &
+                 (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) == 0 &&
+                size == bytes.size();
+    // Piece by piece, so that memory stays small whatever the file's size.
+    std::vector<char> piece(same ? std::min<std::size_t>(bytes.size(), 64 * 1024) : 0);
+    for (std::size_t done = 0; same && done < bytes.size(); done += piece.size()) {
+        const std::size_t want = std::min(piece.size(), bytes.size() - done);
+        same = readAt(descriptor, done, piece.data(), want) == want &&
+               std::memcmp(piece.data(), bytes.data() + done, want) == 0;
+    }
+    _close(descriptor);
+    return same;
 }
 
 bool isPlainFolder(const std::string& path) {
@@ -276,13 +299,89 @@ std::string nameAsListed(const std::string& name) {
     return utf8Of(widePath(name).c_str());
 }
 
-bool listFolder(const std::string& path, std::vector<std::string>& names) {
+bool listFolder(const std::string& path, std::vector<FolderItem>& items) {
     WIN32_FIND_DATAW found{};
     const HANDLE search = FindFirstFileW(widePath(path + "\\*").c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) return succeeded(FALSE);
-    do names.push_back(utf8Of(found.cFileName));
-    while (FindNextFileW(search, &found) != 0);
+    do {
+        const DWORD kinds =
+            FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE;
+        items.push_back(FolderItem{utf8Of(found.cFileName), (found.dwFileAttributes & kinds) == 0});
+    } while (FindNextFileW(search, &found) != 0);
     FindClose(search);
+    return true;
+}
+
+bool makeFolder(const std::string& path) {
+    if (CreateDirectoryW(widePath(path).c_str(), nullptr) != 0) return true;
+    const DWORD failure = GetLastError();
+    if (isFolder(path)) return true;
+    lastFailure = failure;
+    return false;
+}
+
+bool exists(const std::string& path) {
+    return GetFileAttributesW(widePath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string currentFolder() {
+    const DWORD length = GetCurrentDirectoryW(0, nullptr);
+    std::wstring wide(length, L'\0');
+    if (length == 0 || GetCurrentDirectoryW(length, wide.data()) == 0) return "";
+    return utf8Of(wide.c_str());
+}
+
+bool isAbsolutePath(const std::string& path) {
+    return (!path.empty() && (path[0] == '/' || path[0] == '\\')) ||
+           (path.size() > 2 && path[1] == ':' && (path[2] == '/' || path[2] == '\\'));
+}
+
+bool isPathSeparator(char c) {
+    return c == '/' || c == '\\';
+}
+
+FolderLock::~FolderLock() {
+    // The lock file goes when its handle closes, also when the process dies.
+    if (handle_ != -1) CloseHandle(reinterpret_cast<HANDLE>(handle_));
+}
+
+bool FolderLock::take(const std::string& folder, bool wait, bool& busy, std::string& reason) {
+    // A folder cannot be locked here: a file of its own, opened by one process
+    // at a time and deleted when closed, stands for the lock.
+    const std::wstring lockFile = widePath(folder + "\\.lorvex-lock");
+    for (;;) {
+        const HANDLE handle =
+            CreateFileW(lockFile.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr,
+                        OPEN_ALWAYS, FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+        if (handle != INVALID_HANDLE_VALUE) {
+            handle_ = reinterpret_cast<std::intptr_t>(handle);
+            return true;
+        }
+        lastFailure = GetLastError();
+        busy = lastFailure == ERROR_SHARING_VIOLATION || lastFailure == ERROR_ACCESS_DENIED;
+        if (!busy || !wait) {
+            reason = lastError();
+            return false;
+        }
+        Sleep(100);
+    }
+}
+
+CaseFolder::CaseFolder() = default;
+
+CaseFolder::~CaseFolder() = default;
+
+std::string CaseFolder::fold(const std::string& name) const {
+    // The system's own capitals, as its case-insensitive ordinal comparison uses.
+    std::wstring wide = widePath(name);
+    if (!wide.empty())
+        LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, wide.c_str(),
+                      static_cast<int>(wide.size()), wide.data(), static_cast<int>(wide.size()),
+                      nullptr, nullptr, 0);
+    return utf8Of(wide.c_str());
+}
+
+bool folderIgnoresCase(const std::string&) {
     return true;
 }
 

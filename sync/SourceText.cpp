@@ -23,17 +23,25 @@ bool decodeSingleByte(const std::string& bytes, CodePage& codePage, std::u16stri
     return false;
 }
 
+constexpr char32_t kReplacement = 0xFFFD;
+
+bool isHighSurrogate(char32_t unit) {
+    return unit >= 0xD800 && unit <= 0xDBFF;
+}
+bool isLowSurrogate(char32_t unit) {
+    return unit >= 0xDC00 && unit <= 0xDFFF;
+}
+
 // UTF-16 code units, unit(i) for i below count, appended to out as UTF-8; an
-// unpaired surrogate is not valid. Runs of ASCII, most of any source, are
-// copied a run at a time.
+// unpaired surrogate becomes U+FFFD. Runs of ASCII, most of any source, are
+// copied four units at a time.
 template <typename Unit>
-bool appendUnitsAsUtf8(std::size_t count, Unit unit, std::string& out, std::string& reason) {
-    // Written into a buffer kept for the next text, then appended at once.
-    static std::vector<char> buffer;
-    if (buffer.size() < count * 3) buffer.resize(count * 3);  // at most three bytes a unit
-    char* cursor = buffer.data();
+void appendUnitsAsUtf8(std::size_t count, Unit unit, std::string& out) {
+    const std::size_t start = out.size();
+    out.resize(start + count * 3);  // at most three bytes a unit
+    char* const first = &out[0];
+    char* cursor = first + start;
     for (std::size_t i = 0; i < count;) {
-        // Four ASCII units at a time, the common case.
         while (i + 4 <= count && (unit(i) | unit(i + 1) | unit(i + 2) | unit(i + 3)) < 0x80) {
             cursor[0] = static_cast<char>(unit(i)), cursor[1] = static_cast<char>(unit(i + 1));
             cursor[2] = static_cast<char>(unit(i + 2)), cursor[3] = static_cast<char>(unit(i + 3));
@@ -45,19 +53,16 @@ bool appendUnitsAsUtf8(std::size_t count, Unit unit, std::string& out, std::stri
             *cursor++ = static_cast<char>(c);
             continue;
         }
-        if (c >= 0xD800 && c <= 0xDFFF) {
-            if (c > 0xDBFF || i >= count || unit(i) < 0xDC00 || unit(i) > 0xDFFF) {
-                reason = "its text is not valid UTF-16: it holds an unpaired surrogate";
-                return false;
-            }
+        if (isHighSurrogate(c) && i < count && isLowSurrogate(unit(i))) {
             c = 0x10000 + ((c - 0xD800) << 10) + (unit(i++) - 0xDC00);
+        } else if (isHighSurrogate(c) || isLowSurrogate(c)) {
+            c = kReplacement;
         }
         std::string character;
         appendUtf8(character, c);
         cursor = std::copy(character.begin(), character.end(), cursor);
     }
-    out.append(buffer.data(), static_cast<std::size_t>(cursor - buffer.data()));
-    return true;
+    out.resize(static_cast<std::size_t>(cursor - first));
 }
 
 void appendHexAscii(const std::u16string& units, std::string& out) {
@@ -91,31 +96,40 @@ bool encodeSourceText(std::string exported, Generation generation, SourceEncodin
     }
     encoded = encoding == SourceEncoding::Utf8 ? "\xEF\xBB\xBF" : "HA";
     if (!unicode && isAscii(exported)) return (encoded += exported, true);
-    // A Unicode-era export is UTF-16LE after its byte order mark.
+    // A Unicode-era export is UTF-16LE after its byte order mark; a last odd
+    // byte is half a unit, which is not text.
     const auto* wide = reinterpret_cast<const unsigned char*>(exported.data()) + 2;
-    const std::size_t units = unicode ? (exported.size() - 2) / 2 : 0;
-    if (unicode && exported.size() % 2 != 0) {
-        reason = "its text is not valid UTF-16: it has an odd number of bytes";
-        return false;
-    }
+    const std::size_t units = unicode ? (exported.size() - 1) / 2 : 0;
+    auto unit = [wide, odd = exported.size() % 2 != 0, units](std::size_t i) {
+        return odd && i + 1 == units ? kReplacement
+                                     : static_cast<char32_t>(wide[2 * i] | wide[2 * i + 1] << 8);
+    };
     if (unicode && encoding == SourceEncoding::Utf8) {
-        return appendUnitsAsUtf8(
-            units,
-            [wide](std::size_t i) {
-                return static_cast<char32_t>(wide[2 * i] | wide[2 * i + 1] << 8);
-            },
-            encoded, reason);
+        appendUnitsAsUtf8(units, unit, encoded);
+        return true;
     }
     std::u16string text;
     if (unicode) {
-        for (std::size_t i = 0; i < units; ++i)
-            text.push_back(static_cast<char16_t>(wide[2 * i] | wide[2 * i + 1] << 8));
+        text.resize(units);
+        for (std::size_t i = 0; i < units; ++i) {
+            const char32_t c = unit(i);
+            const bool paired =
+                (isHighSurrogate(c) && i + 1 < units && isLowSurrogate(unit(i + 1))) ||
+                (isLowSurrogate(c) && i > 0 && isHighSurrogate(unit(i - 1)));
+            text[i] = static_cast<char16_t>(
+                paired || !(isHighSurrogate(c) || isLowSurrogate(c)) ? c : kReplacement);
+        }
     } else if (!decodeSingleByte(exported, codePage, text, reason)) {
         return false;
     }
-    if (encoding == SourceEncoding::HexAscii) return (appendHexAscii(text, encoded), true);
-    return appendUnitsAsUtf8(
-        text.size(), [data = text.data()](std::size_t i) { return data[i]; }, encoded, reason);
+    if (encoding == SourceEncoding::HexAscii) {
+        appendHexAscii(text, encoded);
+    } else {
+        appendUnitsAsUtf8(
+            text.size(), [data = text.data()](std::size_t i) { return char32_t{data[i]}; },
+            encoded);
+    }
+    return true;
 }
 
 }  // namespace lorvex

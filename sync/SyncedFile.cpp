@@ -4,18 +4,22 @@
 
 namespace lorvex {
 
+bool isReadByTheRun(const platform::FileIdentity& identity, const SyncRules& rules) {
+    return std::any_of(
+        rules.readFiles.begin(), rules.readFiles.end(),
+        [&](const platform::FileIdentity& read) { return platform::sameFile(read, identity); });
+}
+
 SyncResult syncFile(const std::string& path, const std::string& bytes,
-                    std::optional<std::uint32_t> modificationTime,
-                    const std::vector<platform::FileIdentity>& libraries, std::string& reason,
-                    bool mayExist) {
+                    std::optional<std::uint32_t> modificationTime, const SyncRules& rules,
+                    std::string& reason, bool mayExist) {
     platform::FileIdentity target;
     if (mayExist && platform::fileHolds(path, bytes, target)) return SyncResult::Unchanged;
-    if (std::any_of(libraries.begin(), libraries.end(), [&](const platform::FileIdentity& library) {
-            return platform::sameFile(library, target);
-        })) {
-        reason = "is a library this run reads";
+    if (isReadByTheRun(target, rules)) {
+        reason = "is a file this run reads";
         return SyncResult::Failed;
     }
+    if (rules.dryRun) return SyncResult::Written;
     std::string temporary;
     const int descriptor = platform::createTemporaryFor(path, temporary);
     if (descriptor < 0) {

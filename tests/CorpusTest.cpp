@@ -29,6 +29,8 @@ TEST(Corpus, LibrariesListCheckExtractAndExportTheirSources) {
     };
     // clang-format on
     ScopedTempDir dir;
+    char cwd[4096];
+    const std::string here = getcwd(cwd, sizeof cwd) != nullptr ? cwd : "";
     for (const auto& [library, count] : libraries) {
         const std::string path = kCorpus + library, total = std::to_string(count);
         LibraryReader reader;
@@ -54,21 +56,24 @@ TEST(Corpus, LibrariesListCheckExtractAndExportTheirSources) {
             EXPECT_EQ(withoutCarriageReturns(readFile(name)),
                       withoutCarriageReturns(readFile(kCorpus + wns + "wnsservice_pbl/" + name)));
         }
-        // -s: native as the named export, utf8 its text as the C library converts it, and a
-        // second run writes nothing.
-        const std::string folder = library.substr(library.rfind('/') + 1) + ".src/";
-        EXPECT_EQ(runLorvex({"-s", "-o", "native", "--encoding=native", path}).exitCode, 0);
-        EXPECT_EQ(runLorvex({"-s", "-o", "utf8", "--codepage=936", path}).exitCode, 0);
-        EXPECT_NE(
-            runLorvex({"-s", "-o", "utf8", "--codepage=936", path}).output.find(": 0 written"),
-            std::string::npos);
-        for (const std::string& name : filesIn("native/" + folder)) {
-            EXPECT_TRUE(readFile("native/" + folder + name) == readFile(name)) << name;
-            EXPECT_EQ(readFile("utf8/" + folder + name),
-                      "\xEF\xBB\xBF" +
-                          runShell(unicode ? "tail -c +3 " + name + " | iconv -f UTF-16LE -t UTF-8"
-                                           : "iconv -f CP936 -t UTF-8 " + name)
-                              .output);
+        // -s: utf8 is the C library's own conversion of native, and a second run writes nothing.
+        const std::string sources = library + ".src/";
+        ASSERT_EQ(chdir(kCorpus.c_str()), 0);
+        for (const char* encoding : {"native", "utf8"})
+            runLorvex({"-s", "-o", here + "/" + encoding, "--codepage=936", "--encoding", encoding,
+                       library});
+        const int again =
+            runLorvex({"-s", "--check", "-o", here + "/utf8", "--codepage=936", library}).exitCode;
+        ASSERT_EQ(chdir(here.c_str()), 0);
+        EXPECT_EQ(again, 0) << library;
+        for (const std::string& name : filesIn("native/" + sources)) {
+            if (name.find(".pbg") != std::string::npos) continue;
+            EXPECT_EQ(readFile("utf8/" + sources + name),
+                      "\xEF\xBB\xBF" + runShell((unicode ? "tail -c +3 " : "cat ") +
+                                                ("'native/" + sources + name) +
+                                                (unicode ? "' | iconv -f UTF-16LE -t UTF-8"
+                                                         : "' | iconv -f CP936 -t UTF-8"))
+                                           .output);
         }
         if (library.find(".exe") == std::string::npos) continue;
         // Signed, the executable lists and extracts as the original.
@@ -82,6 +87,31 @@ TEST(Corpus, LibrariesListCheckExtractAndExportTheirSources) {
         EXPECT_TRUE(readFile("ob.exe") == program && !program.empty());
     }
     EXPECT_EQ(filesIn(kCorpus + wns + "wnsservice_pbl").size(), 11U);
+}
+
+// What the environment's own source control wrote for an application's
+// workspace is what -s writes, byte for byte; the target's other libraries
+// are not in the corpus.
+TEST(Corpus, WorkspaceAsTheEnvironmentKeepsIt) {
+    SKIP_WITHOUT_CORPUS();
+    ScopedTempDir dir;
+    char cwd[4096];
+    const std::string here = getcwd(cwd, sizeof cwd) != nullptr ? cwd : "";
+    const std::string application = kCorpus + "xiaofuhub__PangLargeTest";
+    ASSERT_EQ(chdir(application.c_str()), 0);
+    const RunResult result = runLorvex({"-s", "-o", here + "/ws_objects", "IntelliSoft.pbw"});
+    ASSERT_EQ(chdir(here.c_str()), 0);
+    EXPECT_EQ(result.exitCode, 2);
+    EXPECT_EQ(std::count(result.errors.begin(), result.errors.end(), '\n'), 67);
+    EXPECT_NE(
+        result.output.find("imaging.pbl -> " + here + "/ws_objects/imaging.pbl.src: 30 written"),
+        std::string::npos);
+    EXPECT_EQ(runShell("diff -r '" + application + "/ws_objects' ws_objects").exitCode, 0);
+    ASSERT_EQ(chdir(application.c_str()), 0);
+    const RunResult check =
+        runLorvex({"-s", "--check", "-o", here + "/ws_objects", "IntelliSoft.pbw"});
+    ASSERT_EQ(chdir(here.c_str()), 0);
+    EXPECT_EQ(check.output + std::to_string(check.exitCode), "2");
 }
 
 }  // namespace

@@ -1,32 +1,53 @@
-// -s: the sources of whole libraries as folders of text files, written again
-// only where their bytes change.
+// -s: the sources of whole applications as folders of text files, in the
+// layout and form the environment's own source control keeps, written again
+// only where their bytes change, and never at the cost of a file.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include "sync/ObjectList.h"
 #include "tests/support/TestFiles.h"
 
 namespace lorvex::testing {
 namespace {
 
-using Files = std::vector<std::pair<std::string, std::string>>;
 const std::string kBom = "\xEF\xBB\xBF", kHeader = "$PBExportHeader$";
 
-std::string line(const std::string& library, const char* counts) {
-    return library + " -> out/" + library.substr(library.rfind('/') + 1) + ".src: " + counts + "\n";
+// A binary data section as source control writes it: its name lines carry a
+// check digit (given here with the name) and nothing after the name.
+std::string checkedSection(const std::string& digitAndName, const std::string& rows) {
+    return "\r\nStart of PowerBuilder Binary Data Section : Do NOT Edit\r\n0" + digitAndName +
+           " \r\n" + rows + "1" + digitAndName +
+           " \r\nEnd of PowerBuilder Binary Data Section : No Source Expected After This Point\r\n";
+}
+
+std::string objectList(const std::string& library, const std::vector<std::string>& sources) {
+    std::string list = kBom + "Save Format v3.0(19990112)\n@begin Libraries\n \"" + library +
+                       "\" \"\";\n@end;\n@begin Objects \n";
+    for (const std::string& source : sources) list += " \"" + source + "\" \"" + library + "\";\n";
+    return list + "@end;\n";
+}
+
+std::string summary(const std::string& library, const char* counts) {
+    return library + " -> out/" + library + ".src: " + counts + "\n";
 }
 
 TEST(Sync, EncodingsOfText) {
     const std::vector<EntryLayout> single{entry("a.srw", "\xE7\xE3o \xE9 um\r\n"),
                                           entry("b.sru", "text"), entry("b.bin", "\1\2\3\4", 9),
                                           entry("c.win", "code")};
-    const std::vector<EntryLayout> unicode{entry("\xC3\xA7.srw", std::string("a\0\xE9\0\x2D\x4E", 6)),
-                                           entry("lone.srw", std::string("\0\xD8", 2))};
-    const std::string b = kHeader + "b.sru\r\ntext" + section('4', "b.bin", 4, 9, row("04030201"));
-    const std::string failed = "lorvex: lib.pbl: a.srw: ";
+    // A final NUL (and the space before it) is left out; a lone surrogate is not text.
+    const std::vector<EntryLayout> unicode{
+        entry("\xC3\xA7.srw", std::string("a\0\xE9\0\x2D\x4E", 6)),
+        entry("lone.srw", std::string("\0\xD8", 2)),
+        entry("w.srw", wide("x ") + std::string(2, '\0')), entry("w.bin", "\1\2\3\4")};
+    // "b.bin" sums to 0x1C9, "w.bin" to 0x1DE; a row of 01 02 03 04 to 0x04030201.
+    const std::string b = kHeader + "b.sru\r\ntext" + checkedSection("9b.bin", row("04030201"));
+    const std::string w =
+        kHeader + "w.srw\r\nx" + checkedSection("Ew.bin", "21" + row("04030201").substr(2));
     struct Case {
         std::vector<std::string> options;
         bool unicode;
-        Files files;
+        std::vector<std::pair<std::string, std::string>> files;
         std::string errors;
     };
     // clang-format off
@@ -37,89 +58,198 @@ TEST(Sync, EncodingsOfText) {
          {{"a.srw", "HA" + kHeader + "a.srw\r\n$$HEX2$$e700e300$$ENDHEX$$o $$HEX2$$e9002000$$ENDHEX$$um\r\n"},
           {"b.sru", "HA" + b}}, ""},
         {{"--encoding=native"}, false, {{"a.srw", kHeader + "a.srw\r\n\xE7\xE3o \xE9 um\r\n"}, {"b.sru", b}}, ""},
-        {{}, false, {{"b.sru", kBom + b}},
-         failed + "line 2: byte 0xE7 needs --codepage\n"},
-        {{"--codepage=936"}, false, {{"b.sru", kBom + b}}, failed + "line 2: byte 0xE9 is not valid in code page 936\n"},
-        {{}, true, {{"\xC3\xA7.srw", kBom + kHeader + "\xC3\xA7.srw\r\na\xC3\xA9\xE4\xB8\xAD"}},
-         "lorvex: lib.pbl: lone.srw: its text is not valid UTF-16: it holds an unpaired surrogate\n"},
+        {{}, false, {{"b.sru", kBom + b}}, "lorvex: lib.pbl: a.srw: line 2: byte 0xE7 needs --codepage\n"
+         "lorvex: hint: every text that failed for its code page converts in code page 874, 1250, 1251, 1252, "
+         "1253, 1254, 1255, 1256, 1257 or 1258: give the right one with --codepage\n"},
+        {{"--codepage=936"}, false, {{"b.sru", kBom + b}}, "lorvex: lib.pbl: a.srw: line 2: byte 0xE9 is not "
+         "valid in code page 936\nlorvex: hint: every text that failed for its code page converts in code page "
+         "874, 1250, 1251, 1252, 1253, 1254, 1255, 1256, 1257 or 1258: give the right one with --codepage\n"},
+        {{}, true, {{"lone.srw", kBom + kHeader + "lone.srw\r\n\xEF\xBF\xBD"}, {"w.srw", kBom + w},
+                    {"\xC3\xA7.srw", kBom + kHeader + "\xC3\xA7.srw\r\na\xC3\xA9\xE4\xB8\xAD"}}, ""},
         {{"--encoding=hexascii"}, true,
-         {{"lone.srw", "HA" + kHeader + "lone.srw\r\n$$HEX1$$00d8$$ENDHEX$$"},
+         {{"lone.srw", "HA" + kHeader + "lone.srw\r\n$$HEX1$$fdff$$ENDHEX$$"}, {"w.srw", "HA" + w},
           {"\xC3\xA7.srw", "HA" + kHeader + "$$HEX1$$e700$$ENDHEX$$.srw\r\na$$HEX2$$e9002d4e$$ENDHEX$$"}}, ""},
     };
     // clang-format on
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.errors);
         ScopedTempDir dir;
         ASSERT_TRUE(
             buildLibrary(oneNode(c.unicode ? unicode : single, c.unicode)).writeTo("lib.pbl"));
         std::vector<std::string> arguments{"-s", "-o", "out", "lib.pbl"};
         arguments.insert(arguments.begin() + 1, c.options.begin(), c.options.end());
         const RunResult result = runLorvex(arguments);
-        const std::string counts =
-            std::to_string(c.files.size()) + " written, 0 unchanged, 0 removed";
-        EXPECT_EQ(result.exitCode, c.errors.empty() ? 0 : 4) << c.errors;
+        const std::string counts = std::to_string(c.files.size()) +
+                                   " written, 0 unchanged, 0 removed" +
+                                   (c.errors.empty() ? "" : ", 1 failed");
+        EXPECT_EQ(result.exitCode, c.errors.empty() ? 0 : 4);
         EXPECT_EQ(result.errors, c.errors);
-        EXPECT_EQ(result.output, line("lib.pbl", counts.c_str()));
-        std::vector<std::string> names;
+        EXPECT_EQ(result.output, summary("lib.pbl", counts.c_str()));
+        std::vector<std::string> names{"lib.pbg"};
         for (const auto& [name, bytes] : c.files) {
             EXPECT_EQ(readFile("out/lib.pbl.src/" + name), bytes);
             names.push_back(name);
         }
+        std::sort(names.begin(), names.end());
         EXPECT_EQ(filesIn("out/lib.pbl.src"), names);
+        if (!c.unicode && names.size() == 3) {
+            EXPECT_EQ(readFile("out/lib.pbl.src/lib.pbg"),
+                      objectList("lib.pbl", {"b.sru", "a.srw"}));
+        }
     }
+}
+
+TEST(Sync, ObjectListsInTheEnvironmentsOrder) {
+    std::vector<std::string> names{
+        "w_main.srw", "d_list_from.srd", "d_list.srd", "d_graph1.srd", "d_graph_all.srd", "app.sra",
+        "f_x.srf",    "m_a.srm",         "u_b.sru",    "S_c.srs",      "D_Graph.srd"};
+    std::sort(names.begin(), names.end(), objectListOrder);
+    EXPECT_EQ(names,
+              (std::vector<std::string>{"app.sra", "D_Graph.srd", "d_graph_all.srd", "d_graph1.srd",
+                                        "d_list.srd", "d_list_from.srd", "f_x.srf", "m_a.srm",
+                                        "S_c.srs", "u_b.sru", "w_main.srw"}));
 }
 
 TEST(Sync, RunsAgainTouchingOnlyWhatChanges) {
     ScopedTempDir dir;
     const std::vector<std::string> sync{"-s", "-o", "out", "lib.pbl", "--prune"};
-    BuiltLibrary library =
-        buildLibrary(oneNode({entry("a.srw", "one", 1087556400), entry("b.srw", "two")}));
+    BuiltLibrary library = buildLibrary(oneNode(
+        {entry("a.srw", "one", 1087556400), entry("b.srw", "two"), entry(".lorvex-a.srw", "3")}));
     ASSERT_TRUE(library.writeTo("lib.pbl"));
     // A library folder that links elsewhere is not written through.
     ASSERT_EQ(
         mkdir("out", 0755) | mkdir("elsewhere", 0755) | symlink("../elsewhere", "out/lib.pbl.src"),
         0);
-    EXPECT_EQ(runLorvex(sync).errors,
-              "lorvex: lib.pbl: out/lib.pbl.src: is a link, not a folder\n");
+    RunResult result = runLorvex(sync);
+    EXPECT_EQ(result.errors,
+              "lorvex: lib.pbl: out/lib.pbl.src: is not a folder but a link to one\n");
+    EXPECT_EQ(result.output, summary("lib.pbl", "0 written, 0 unchanged, 0 removed, 3 failed"));
     EXPECT_EQ(filesIn("elsewhere").size() + unlink("out/lib.pbl.src"), 0U);
-    EXPECT_EQ(runLorvex(sync).output, line("lib.pbl", "2 written, 0 unchanged, 0 removed"));
-    EXPECT_EQ(readFile("out/lib.pbg"),
-              "Save Format v3.0(19990112)\r\n@begin Libraries\r\n \"lib.pbl\" \"\";\r\n@end;\r\n"
-              "@begin Objects\r\n \"lib.pbl.src\\\\a.srw\" \"lib.pbl\";\r\n"
-              " \"lib.pbl.src\\\\b.srw\" \"lib.pbl\";\r\n@end;\r\n");
+    EXPECT_EQ(runLorvex(sync).output, summary("lib.pbl", "3 written, 0 unchanged, 0 removed"));
+    EXPECT_EQ(readFile("out/lib.pbl.src/lib.pbg"),
+              objectList("lib.pbl", {".lorvex-a.srw", "a.srw", "b.srw"}));
     struct stat status {};
     EXPECT_EQ(stat("out/lib.pbl.src/a.srw", &status) == 0 ? status.st_mtime : 0, 1087556400);
-    for (const char* name : {"out/lib.pbl.src/b.srw", "out/lib.pbl.src/o.SRX",
-                             "out/lib.pbl.src/notes.txt", "out/lib.pbl.src/.lorvex-b.srw.1"})
-        std::ofstream(name) << "changed";
-    EXPECT_EQ(runLorvex(sync).output, line("lib.pbl", "1 written, 1 unchanged, 1 removed"));
+    // Only plain files that this tool could have left, or stale exports, go.
+    EXPECT_EQ(runShell("cd out/lib.pbl.src && echo changed > b.srw && touch o.SRX notes.txt "
+                       ".lorvex-b.srw.77-1 .lorvex-lib.pbg.9-0 && mkdir old.srw .lorvex-x.srw.1-2")
+                  .exitCode,
+              0);
+    EXPECT_EQ(runLorvex({"-s", "--check", "-o", "out", "lib.pbl", "--prune"}).output,
+              "write out/lib.pbl.src/b.srw\nremove out/lib.pbl.src/.lorvex-b.srw.77-1\n"
+              "remove out/lib.pbl.src/.lorvex-lib.pbg.9-0\nremove out/lib.pbl.src/o.SRX\n");
+    EXPECT_EQ(runLorvex(sync).output, summary("lib.pbl", "1 written, 2 unchanged, 1 removed"));
     EXPECT_EQ(filesIn("out/lib.pbl.src"),
-              (std::vector<std::string>{"a.srw", "b.srw", "notes.txt"}));
+              (std::vector<std::string>{".lorvex-a.srw", ".lorvex-x.srw.1-2", "a.srw", "b.srw",
+                                        "lib.pbg", "notes.txt", "old.srw"}));
+    const RunResult check = runLorvex({"-s", "--check", "-o", "out", "lib.pbl"});
+    EXPECT_EQ(check.exitCode + check.output.size() + check.errors.size(), 0U);
     // A source that can no longer be read keeps its last good export.
     library.bytes.resize(library.blockOffsets[0][1][0] + 8);
     ASSERT_TRUE(library.writeTo("lib.pbl"));
-    RunResult result = runLorvex(sync);
-    EXPECT_EQ(result.output, line("lib.pbl", "0 written, 1 unchanged, 0 removed"));
+    result = runLorvex(sync);
+    EXPECT_EQ(result.output, summary("lib.pbl", "0 written, 1 unchanged, 0 removed, 2 failed"));
     EXPECT_EQ(result.exitCode, 4);
     EXPECT_EQ(readFile("out/lib.pbl.src/b.srw"), kBom + kHeader + "b.srw\r\ntwo");
-    // Target files name libraries relative to their folder; each is exported once.
-    ASSERT_EQ(mkdir("sub", 0755), 0);
-    for (const char* path : {"lib.pbl", "sub/lib.pbl", "sub/other.pbl"})
-        ASSERT_TRUE(
-            buildLibrary(oneNode({entry("a.srw", path), entry("c\x01.srw", "")})).writeTo(path));
-    std::ofstream("app.PBT") << "\xEF\xBB\xBFsave_format v3.0(19990112)\r\n"
-                                "liblist \"lib.pbl;sub\\\\other.pbl;missing.pbl;./lib.pbl;sub\\\\lib.pbl\";\r\n";
-    std::ofstream("bad.pbt") << "save_format v3.0(19990112)\r\n";
-    result = runLorvex({"-s", "-o", "out", "app.PBT", "lib.pbl", "bad.pbt"});
+    EXPECT_EQ(runLorvex({"-s", "--check", "-o", "out", "lib.pbl"}).exitCode, 4);
+}
+
+TEST(Sync, WorkspacesTargetsAndTheirFolders) {
+    ScopedTempDir dir;
+    ASSERT_EQ(runShell("mkdir -p shared w/app/t/lib w/shared").exitCode, 0);
+    for (const char* path : {"shared/s.pbl", "w/shared/s.pbl", "w/app/t/lib/a.pbl"})
+        ASSERT_TRUE(buildLibrary(oneNode({entry("x.srw", path)})).writeTo(path));
+    ASSERT_TRUE(buildLibrary(oneNode({entry("x.win", "")})).writeTo("w/app/t/rt.pbd"));
+    // Any line ends, a byte order mark, the keyword in any case, "\\" for a backslash.
+    std::ofstream("w/app/app.pbw") << kBom +
+                                          "Save Format v3.0(19990112)\r@begin Targets\r 0 "
+                                          "\"t\\\\app.pbt\";\r 1 \"no.pbt\";\r@end;\r"
+                                          "DefaultExportEncode \"ANSI\";\r";
+    std::ofstream("w/app/t/app.pbt")
+        << "appname \"app\";\nLibList \"lib\\\\a.pbl;..\\\\..\\\\..\\\\shared\\\\"
+           "s.pbl;lib\\\\a.pbl;gone.pbl;rt.pbd\";\n";
+    ASSERT_EQ(chdir("w"), 0);
+    const RunResult result = runLorvex({"-s", "-o", "ws", "app/app.pbw", "shared/s.pbl"});
+    ASSERT_EQ(chdir(".."), 0);
     EXPECT_EQ(result.exitCode, 4);
-    EXPECT_EQ(result.output, line("lib.pbl", "1 written, 0 unchanged, 0 removed") +
-                                 line("sub/other.pbl", "1 written, 0 unchanged, 0 removed"));
-    const std::string control = ": c\x01.srw: its name holds a control character\n";
+    EXPECT_EQ(
+        result.output,
+        "app/t/lib/a.pbl -> ws/app/t/lib/a.pbl.src: 1 written, 0 unchanged, 0 removed\n"
+        "app/t/../../../shared/s.pbl -> ws/shared/s.pbl.src: 1 written, 0 unchanged, 0 removed\n"
+        "app/t/gone.pbl: not exported\napp/t/rt.pbd: no sources\nshared/s.pbl: not exported\n");
     EXPECT_EQ(
         result.errors,
-        "lorvex: bad.pbt: no liblist line in the target file\nlorvex: lib.pbl" + control + "lorvex: sub/other.pbl" + control +
-            "lorvex: missing.pbl: cannot open: No such file or directory\n"
-            "lorvex: sub/lib.pbl: another library of this run has its file name; not exported\n");
-    EXPECT_EQ(readFile("out/other.pbl.src/a.srw"), kBom + kHeader + "a.srw\r\nsub/other.pbl");
+        "lorvex: app/app.pbw: DefaultExportEncode \"ANSI\" is not followed: the sources are "
+        "written as utf8 (choose with --encoding)\n"
+        "lorvex: app/app.pbw: no.pbt: cannot read the target file: No such file or directory\n"
+        "lorvex: app/t/app.pbt: gone.pbl: cannot open: No such file or directory\n"
+        "lorvex: shared/s.pbl: its folder ws/shared/s.pbl.src is that of "
+        "app/t/../../../shared/s.pbl; not exported\n");
+    EXPECT_EQ(readFile("w/ws/shared/s.pbl.src/x.srw"), kBom + kHeader + "x.srw\r\nshared/s.pbl");
+    EXPECT_EQ(filesIn("w/ws/app/t/lib/a.pbl.src"), (std::vector<std::string>{"a.pbg", "x.srw"}));
+    // An absolute path is taken relative to the current folder.
+    char here[4096];
+    ASSERT_NE(getcwd(here, sizeof here), nullptr);
+    EXPECT_EQ(runLorvex({"-s", "-o", "abs", std::string(here) + "/w/app/t/lib/a.pbl"}).output,
+              std::string(here) +
+                  "/w/app/t/lib/a.pbl -> abs/w/app/t/lib/a.pbl.src: 1 written, 0 "
+                  "unchanged, 0 removed\n");
+}
+
+// Faults a hostile review found: each must end in a clear message, never in a
+// lost, doubled or misplaced file.
+TEST(Sync, NeverLosesOrDoublesAFile) {
+    struct Case {
+        std::vector<EntryLayout> entries;
+        bool unicode;
+        const char* setup;  // shell commands run before
+        std::vector<std::string> arguments;
+        int exitCode;
+        std::string output, errors;
+        std::vector<std::string> files;  // in out/lib.pbl.src
+    };
+    const std::string ok = "lib.pbl -> out/lib.pbl.src: ";
+    // clang-format off
+    const Case cases[] = {
+        // Names that one code page turns into one, and names in two letter cases (a distinct file here).
+        {{entry("\x87\x90.srw", "1"), entry("\x81\xE0.srw", "2"), entry("a.srw", "3"), entry("A.srw", "4")}, false,
+         "", {"--codepage=932"}, 4, ok + "3 written, 0 unchanged, 0 removed, 1 failed\n",
+         "lorvex: lib.pbl: \x81\xE0.srw: its file name \xE2\x89\x92.srw is that of the earlier source "
+         "\x87\x90.srw\n", {"A.srw", "a.srw", "lib.pbg", "\xE2\x89\x92.srw"}},
+        // Control characters and characters that turn the direction of text.
+        {{entry("\xC2\x85.srw", "1"), entry("a\xE2\x80\xAE" "b.srw", "2"), entry("ok.srw", "3")}, true, "", {}, 4,
+         ok + "1 written, 0 unchanged, 0 removed, 2 failed\n",
+         "lorvex: lib.pbl: \xC2\x85.srw: its name holds a control character\nlorvex: lib.pbl: a\xE2\x80\xAE"
+         "b.srw: its name holds a character that changes the direction of text\n", {"lib.pbg", "ok.srw"}},
+        // Sources sharing their companion each carry it.
+        {{entry("a.srw", "1"), entry("a.srd", "2"), entry("a.bin", "BIN!")}, false, "", {}, 0,
+         ok + "2 written, 0 unchanged, 0 removed\n", "", {"a.srd", "a.srw", "lib.pbg"}},
+        // A library the run reads is never pruned.
+        {{entry("a.srw", "1")}, false, "mkdir -p out/lib.pbl.src && cp lib.pbl out/lib.pbl.src/lib.srw",
+         {"--prune", "out/lib.pbl.src/lib.srw"}, 4,
+         ok + "1 written, 0 unchanged, 0 removed, 1 failed\nout/lib.pbl.src/lib.srw -> "
+         "out/out/lib.pbl.src/lib.srw.src: 1 written, 0 unchanged, 0 removed\n",
+         "lorvex: lib.pbl: lib.srw: not removed: it is a file this run reads\n", {"a.srw", "lib.pbg", "lib.srw"}},
+        // An output folder that is a file, and a run that waits for another one into the same folder.
+        {{entry("a.srw", "1")}, false, "touch out", {}, 2, "", "lorvex: out: is not a folder\n", {}},
+        {{entry("a.srw", "1")}, false, "mkdir out && (flock out sleep 1 >/dev/null 2>&1 &) && sleep 0.2", {}, 0,
+         ok + "1 written, 0 unchanged, 0 removed\n", "lorvex: out: waiting for another run into it to end\n",
+         {"a.srw", "lib.pbg"}},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.errors);
+        ScopedTempDir dir;
+        ASSERT_TRUE(buildLibrary(oneNode(c.entries, c.unicode)).writeTo("lib.pbl"));
+        ASSERT_EQ(runShell(c.setup).exitCode, 0);
+        std::vector<std::string> arguments{"-s", "-o", "out", "lib.pbl"};
+        arguments.insert(arguments.end(), c.arguments.begin(), c.arguments.end());
+        const RunResult result = runLorvex(arguments);
+        EXPECT_EQ(result.exitCode, c.exitCode);
+        EXPECT_EQ(result.output, c.output);
+        EXPECT_EQ(result.errors, c.errors);
+        EXPECT_EQ(filesIn("out/lib.pbl.src"), c.files);
+    }
 }
 
 // Libraries for the end-to-end tests of the Windows build under Wine, written

@@ -1,0 +1,15 @@
+#pragma once
+
+namespace lorvex {
+
+// What a run ends with, as scripts read it.
+enum ExitCode : int {
+    kExitDone = 0,
+    kExitUsage = 1,
+    kExitOpenError = 2,  // a library or a file naming libraries could not be read
+    kExitUnknownSwitch = 3,
+    kExitExportFailed = 4,  // an export failed, or damage was found
+    kExitWouldChange = 5,   // a dry run found files that a run would change
+};
+
+}  // namespace lorvex

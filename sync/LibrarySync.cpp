@@ -1,0 +1,279 @@
+#include "sync/LibrarySync.h"
+
+#include <algorithm>
+
+#include "extract/ByteSink.h"
+#include "extract/EntryLookup.h"
+#include "extract/ExportWriter.h"
+#include "library/EntryNames.h"
+#include "sync/ObjectList.h"
+#include "sync/SourceFolder.h"
+#include "sync/SourceText.h"
+
+namespace lorvex {
+
+namespace {
+
+// A companion may be carried by the sources of its name ending in ".srw",
+// ".srd" and ".sru": more would let one set of blocks fill the folder again
+// and again.
+constexpr unsigned kMostCarriers = 3;
+
+// What is wrong with a source's file name in its folder, or null. Names that
+// would leave the folder, control characters, and characters that turn the
+// direction of text are refused; utf8 says the name is UTF-8.
+const char* unsafeName(const std::string& name, bool utf8) {
+    if (name == "." || name == ".." || name.find_first_of("/\\:") != std::string::npos)
+        return "its name would leave the folder";
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        const auto c = static_cast<unsigned char>(name[i]);
+        const auto next = i + 1 < name.size() ? static_cast<unsigned char>(name[i + 1]) : 0;
+        const auto third = i + 2 < name.size() ? static_cast<unsigned char>(name[i + 2]) : 0;
+        if (c < 0x20 || c == 0x7F || (utf8 && c == 0xC2 && next >= 0x80 && next <= 0x9F))
+            return "its name holds a control character";
+        // U+202A-U+202E and U+2066-U+2069.
+        if (utf8 && c == 0xE2 &&
+            ((next == 0x80 && third >= 0xAA && third <= 0xAE) ||
+             (next == 0x81 && third >= 0xA6 && third <= 0xA9)))
+            return "its name holds a character that changes the direction of text";
+    }
+    return platform::nameProblem(name);
+}
+
+// Whether a file name is that of an export: "*.sr?", any letter case.
+bool isExportName(const std::string& name) {
+    return name.size() > 4 && equalsIgnoringCase(name.substr(name.size() - 4, 3).c_str(), ".sr");
+}
+
+}  // namespace
+
+std::string underOutput(const std::string& output, const std::string& relative) {
+    if (output.empty()) return relative;
+    return output + (platform::isPathSeparator(output.back()) ? "" : "/") + relative;
+}
+
+LibrarySync::LibrarySync(LibraryReader& reader, const NamedLibrary& library, std::string folder,
+                         SyncRun& run)
+    : reader_(reader),
+      library_(library),
+      folder_(std::move(folder)),
+      path_(underOutput(run.options.output, folder_)),
+      run_(run) {}
+
+void LibrarySync::failed(const std::string& subject, const std::string& reason) {
+    report_->errors.emplace_back(library_.path + ": " + subject, reason);
+    report_->failed = true;
+}
+
+std::string LibrarySync::shown(const Source& source) const {
+    return source.fileName.empty() ? source.entry.displayName : source.fileName;
+}
+
+std::string LibrarySync::key(const std::string& fileName) const {
+    const std::string listed = platform::nameAsListed(fileName);
+    return ignoresCase_ ? run_.caseFolder.fold(listed) : listed;
+}
+
+bool LibrarySync::findSources() {
+    const bool convert = reader_.generation() == Generation::SingleByte &&
+                         run_.options.encoding != SourceEncoding::Native;
+    std::uint32_t position = 0;
+    for (bool more = reader_.rewind() && reader_.next(); more; more = reader_.next(), ++position) {
+        const CurrentEntry& entry = reader_.current();
+        if (entry.kind != EntryKind::Source) continue;
+        Source source{entry, position, entry.displayName};
+        std::size_t invalidAt = 0;
+        if (convert && !run_.codePage.toUtf8(entry.displayName, source.fileName, invalidAt))
+            source.fileName.clear();
+        sources_.push_back(std::move(source));
+    }
+    return !sources_.empty();
+}
+
+bool LibrarySync::prepareFolder() {
+    std::string reason;
+    const bool create = !run_.rules.dryRun;
+    if (!makePlainFolders(run_.options.output, folder_, create, folderExists_, reason)) {
+        report_->errors.emplace_back(library_.path, reason);
+        report_->failed = true;
+        return false;
+    }
+    ignoresCase_ = platform::folderIgnoresCase(folderExists_ ? path_ : run_.options.output);
+    // What the folder held before this run: for pruning, for leftovers, and
+    // to write new files without first looking for them.
+    if (folderExists_ && !platform::listFolder(path_, present_)) {
+        failed(path_, "cannot be listed: " + platform::lastError());
+        return false;
+    }
+    // In name order, so that messages and dry runs come out the same every time.
+    std::sort(present_.begin(), present_.end(),
+              [](const platform::FolderItem& a, const platform::FolderItem& b) {
+                  return a.name < b.name;
+              });
+    for (const platform::FolderItem& item : present_) presentKeys_.insert(key(item.name));
+    return true;
+}
+
+void LibrarySync::checkNames() {
+    const bool utf8 = reader_.generation() == Generation::UnicodeEra ||
+                      run_.options.encoding != SourceEncoding::Native;
+    for (std::size_t i = 0; i < sources_.size(); ++i) {
+        Source& source = sources_[i];
+        if (source.fileName.empty()) {
+            const std::string& name = source.entry.displayName;
+            std::size_t invalidAt = 0;
+            std::string ignored;
+            static_cast<void>(run_.codePage.toUtf8(name, ignored, invalidAt));
+            failed(name, "its name: " +
+                             run_.codePage.whyInvalid(static_cast<unsigned char>(name[invalidAt])));
+            run_.advice.failed(name);
+            everyName_ = false;
+            continue;
+        }
+        if (const char* problem = unsafeName(source.fileName, utf8)) {
+            failed(shown(source), problem);
+            source.fileName.clear();
+            continue;
+        }
+        // Two sources whose names are one file to the file system: the first keeps it.
+        const auto [taken, added] = keys_.emplace(key(source.fileName), i);
+        if (!added) {
+            // Named as stored: both may show as one name.
+            failed(source.entry.displayName, "its file name " + source.fileName +
+                                                 " is that of the earlier source " +
+                                                 sources_[taken->second].entry.displayName);
+            source.fileName.clear();
+        }
+    }
+}
+
+void LibrarySync::run(SyncReport& report) {
+    report_ = &report;
+    const std::string& path = library_.path;
+    if (!prepareFolder()) {
+        if (!run_.rules.dryRun)
+            report.out += path + " -> " + path_ + ": 0 written, 0 unchanged, 0 removed, " +
+                          std::to_string(sources_.size()) + " failed\n";
+        return;
+    }
+    checkNames();
+    // Sources of one library may not share data blocks, so the folder holds at
+    // most about twice the library's bytes (a companion counted once per source
+    // that carries it).
+    VisitedSet blocks(reader_.file().size(), DataBlock::kSize);
+    const EntryLookup lookup(reader_, {}, true);
+    std::unordered_map<std::uint32_t, unsigned> carriers;
+    for (Source& source : sources_) {
+        if (source.fileName.empty()) continue;
+        lookup.pair(source.entry, source.position, source.entry.displayName);
+        const std::uint32_t companion = source.entry.companionFirstBlock;
+        if (companion != 0 && ++carriers[companion] > kMostCarriers) {
+            failed(shown(source), "its compiled companion is carried by three sources already");
+            continue;
+        }
+        exportSource(source, blocks);
+    }
+    // Entries a damaged directory hides are still the library's: nothing is
+    // pruned for them, and the object list keeps naming them.
+    const bool whole = reader_.damage().empty();
+    if (!whole) failed("directory", reader_.damage() + ": sources may be missing; nothing pruned");
+    if (run_.options.prune && !everyName_)
+        failed(path_, "not pruned: the names of some sources are not known");
+    if (whole) writeObjectList();
+    tidy(run_.options.prune && everyName_ && whole);
+    for (const Source& source : sources_) failures_ += source.exported ? 0 : 1;
+    if (run_.rules.dryRun) return;
+    report.out += path + " -> " + path_ + ": " + std::to_string(written_) + " written, " +
+                  std::to_string(unchanged_) + " unchanged, " + std::to_string(removed_) +
+                  " removed" +
+                  (failures_ != 0 ? ", " + std::to_string(failures_) + " failed" : "") + "\n";
+}
+
+void LibrarySync::exportSource(Source& source, VisitedSet& blocks) {
+    const CurrentEntry& entry = source.entry;
+    // The section is judged by the blocks this source's own export reads, as a
+    // named extraction judges it.
+    VisitedSet own(reader_.file().size(), DataBlock::kSize);
+    StringSink exported;
+    std::string reason;
+    std::string encoded;
+    ExportWriter writer(reader_.file(), reader_.generation(), ExportForm::SourceControl);
+    if (!writer.write(entry, blocks, exported, reason, &own)) return failed(shown(source), reason);
+    if (!encodeSourceText(exported.bytes, reader_.generation(), run_.options.encoding,
+                          run_.codePage, encoded, reason)) {
+        run_.advice.failed(exported.bytes);
+        return failed(shown(source), reason);
+    }
+    const std::string file = underOutput(path_, source.fileName);
+    const bool mayExist = !folderExists_ || presentKeys_.count(key(source.fileName)) != 0;
+    switch (syncFile(file, encoded, entry.modificationTime, run_.rules, reason,
+                     folderExists_ && mayExist)) {
+        case SyncResult::Written:
+            ++written_;
+            changed("write", file);
+            source.exported = true;
+            return;
+        case SyncResult::Unchanged:
+            ++unchanged_;
+            source.exported = true;
+            return;
+        case SyncResult::Failed:
+            return failed(source.fileName, reason);
+    }
+}
+
+void LibrarySync::changed(const char* what, const std::string& file) {
+    report_->changed = true;
+    if (run_.rules.dryRun) report_->out += std::string(what) + " " + file + "\n";
+}
+
+void LibrarySync::writeObjectList() {
+    // A source that fails keeps its place while its earlier file stays.
+    std::vector<std::string> listed;
+    for (const Source& source : sources_) {
+        if (source.exported ||
+            (!source.fileName.empty() && presentKeys_.count(key(source.fileName)) != 0))
+            listed.push_back(source.fileName);
+    }
+    const std::string libraryName = fileNameOf(library_.path);
+    const std::string name = libraryName.substr(0, libraryName.rfind('.')) + ".pbg";
+    const std::string file = underOutput(path_, name);
+    std::string reason;
+    switch (syncFile(file, objectListText(libraryName, listed), std::nullopt, run_.rules, reason,
+                     folderExists_)) {
+        case SyncResult::Written:
+            changed("write", file);
+            break;
+        case SyncResult::Unchanged:
+            break;
+        case SyncResult::Failed:
+            ++failures_;
+            failed(name, reason);
+    }
+}
+
+// Removes the temporary files an interrupted run left behind and, when
+// pruning, the exports (*.sr?) of sources the library no longer holds: plain
+// files only, and never one the run reads.
+void LibrarySync::tidy(bool prune) {
+    for (const platform::FolderItem& item : present_) {
+        const bool leftover = platform::isTemporaryName(item.name);
+        const bool stale = prune && isExportName(item.name) && keys_.count(key(item.name)) == 0;
+        if (!item.plainFile || (!leftover && !stale)) continue;
+        const std::string file = underOutput(path_, item.name);
+        if (isReadByTheRun(platform::identityOfPath(file), run_.rules)) {
+            ++failures_;
+            failed(item.name, "not removed: it is a file this run reads");
+            continue;
+        }
+        if (!run_.rules.dryRun && !platform::removeFile(file)) {
+            ++failures_;
+            failed(item.name, "cannot remove: " + platform::lastError());
+            continue;
+        }
+        changed("remove", file);
+        removed_ += stale ? 1 : 0;
+    }
+}
+
+}  // namespace lorvex

@@ -1,0 +1,91 @@
+#pragma once
+
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+#include <utility>
+#include <vector>
+
+#include "library/CodePage.h"
+#include "library/LibraryReader.h"
+#include "platform/Platform.h"
+#include "sync/CodePageAdvice.h"
+#include "sync/ProjectFiles.h"
+#include "sync/SyncSources.h"
+#include "sync/SyncedFile.h"
+
+namespace lorvex {
+
+// What the libraries of one run share.
+struct SyncRun {
+    const SyncOptions& options;
+    SyncRules rules;
+    CodePage codePage;
+    CodePageAdvice advice;
+    platform::CaseFolder caseFolder;
+};
+
+// What one library's export says, kept until the run prints it in order.
+struct SyncReport {
+    std::string out;                                          // standard output
+    std::vector<std::pair<std::string, std::string>> errors;  // subject and message
+    bool failed = false;   // something could not be exported, written or removed
+    bool changed = false;  // files were written or removed (or would be, in a dry run)
+};
+
+// Exports every source of one library into its folder under the output
+// folder, with the library's object list beside them, touching only files
+// whose bytes change; with pruning, also removes the exports of sources the
+// library no longer holds. Nothing is removed or replaced that the run reads.
+class LibrarySync {
+public:
+    // folder: where the sources go, relative to the output folder.
+    LibrarySync(LibraryReader& reader, const NamedLibrary& library, std::string folder,
+                SyncRun& run);
+
+    // Walks the library for its sources; false when it holds none.
+    [[nodiscard]] bool findSources();
+    // Exports them, saying how it went in report.
+    void run(SyncReport& report);
+
+private:
+    struct Source {
+        CurrentEntry entry;
+        std::uint32_t position;  // in iteration order
+        std::string fileName;    // empty when the name cannot be converted
+        bool exported = false;   // or unchanged
+    };
+
+    void failed(const std::string& subject, const std::string& reason);
+    [[nodiscard]] bool prepareFolder();
+    void checkNames();
+    void exportSource(Source& source, VisitedSet& blocks);
+    void writeObjectList();
+    void tidy(bool prune);
+    // Counts a file written or removed, and in a dry run says which.
+    void changed(const char* what, const std::string& file);
+    std::string key(const std::string& fileName) const;
+    std::string shown(const Source& source) const;
+
+    LibraryReader& reader_;
+    const NamedLibrary& library_;
+    const std::string folder_;  // relative to the output folder
+    std::string path_;          // the folder's path, as messages show it
+    SyncRun& run_;
+    SyncReport* report_ = nullptr;
+    std::vector<Source> sources_;
+    // The file names the sources take, as the folder compares them, with the
+    // source that takes each.
+    std::unordered_map<std::string, std::size_t> keys_;
+    std::vector<platform::FolderItem> present_;  // what the folder held before the run
+    std::unordered_set<std::string> presentKeys_;
+    bool folderExists_ = false;
+    bool ignoresCase_ = false;
+    bool everyName_ = true;  // whether every source's file name is known
+    unsigned written_ = 0, unchanged_ = 0, removed_ = 0, failures_ = 0;
+};
+
+// The output folder joined with a path under it, with one separator.
+std::string underOutput(const std::string& output, const std::string& relative);
+
+}  // namespace lorvex

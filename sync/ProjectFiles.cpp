@@ -1,0 +1,120 @@
+#include "sync/ProjectFiles.h"
+
+#include "library/EntryNames.h"
+#include "library/Utf16.h"
+#include "platform/Platform.h"
+
+namespace lorvex {
+
+namespace {
+
+constexpr std::uint64_t kMaxProjectFileSize = 1 << 20;  // real ones hold a few kilobytes
+
+// The text of a project file as UTF-8: saved as UTF-16LE after its mark, as
+// UTF-8 after its mark, or in single bytes (where only ASCII matters here).
+std::string textOf(const std::string& bytes) {
+    if (bytes.compare(0, 2, "\xFF\xFE") == 0)
+        return utf16LeToUtf8(reinterpret_cast<const unsigned char*>(bytes.data()) + 2,
+                             bytes.size() - 2);
+    return bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? bytes.substr(3) : bytes;
+}
+
+// The lines of a text, whatever its line ends, without leading blanks.
+std::vector<std::string> linesOf(const std::string& text) {
+    std::vector<std::string> lines;
+    for (std::size_t start = 0; start < text.size();) {
+        std::size_t end = text.find_first_of("\r\n", start);
+        if (end == std::string::npos) end = text.size();
+        const std::size_t first = text.find_first_not_of(" \t", start);
+        lines.push_back(first < end ? text.substr(first, end - first) : "");
+        start = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
+    }
+    return lines;
+}
+
+bool startsWithWord(const std::string& line, const char* word) {
+    const std::string prefix = line.substr(0, std::char_traits<char>::length(word));
+    const char next = line.size() > prefix.size() ? line[prefix.size()] : ' ';
+    return equalsIgnoringCase(prefix.c_str(), word) && (next == ' ' || next == '\t' || next == '"');
+}
+
+// The text between the first two quotes of a line, "\\" read as one backslash;
+// false when there are not two quotes.
+bool quotedValue(const std::string& line, std::string& value) {
+    const std::size_t open = line.find('"');
+    const std::size_t close = open == std::string::npos ? open : line.find('"', open + 1);
+    if (close == std::string::npos) return false;
+    value.clear();
+    for (std::size_t i = open + 1; i < close; ++i) {
+        value += line[i];
+        if (line[i] == '\\' && line[i + 1] == '\\') ++i;
+    }
+    return true;
+}
+
+// A path as a project file writes it, relative to folder unless it starts at a
+// root or a drive; separators become "/", which every platform takes.
+NamedLibrary named(const std::string& written, const std::string& folder, const std::string& by) {
+    std::string path = written;
+    for (char& c : path) c = c == '\\' ? '/' : c;
+    const bool rooted = path[0] == '/' || (path.size() > 1 && path[1] == ':');
+    return NamedLibrary{rooted ? path : folder + path, by, written};
+}
+
+}  // namespace
+
+ProjectFileKind projectFileKind(const std::string& path) {
+    const std::string tail = path.size() >= 4 ? foldedName(path.substr(path.size() - 4)) : "";
+    return tail == ".pbw"   ? ProjectFileKind::Workspace
+           : tail == ".pbt" ? ProjectFileKind::Target
+                            : ProjectFileKind::Library;
+}
+
+ProjectFile readProjectFile(const std::string& path, ProjectFileKind kind) {
+    ProjectFile file;
+    std::string bytes;
+    const bool workspace = kind == ProjectFileKind::Workspace;
+    if (!platform::readSmallFile(path, kMaxProjectFileSize, bytes, true)) {
+        file.error = std::string("cannot read the ") + (workspace ? "workspace" : "target") +
+                     " file: " + platform::lastError();
+        return file;
+    }
+    std::size_t slash = path.size();
+    while (slash > 0 && !platform::isPathSeparator(path[slash - 1])) --slash;
+    const std::string folder = path.substr(0, slash);
+    bool inTargets = false;
+    bool listed = false;
+    std::string value;
+    for (const std::string& line : linesOf(textOf(bytes))) {
+        if (workspace && startsWithWord(line, "DefaultExportEncode") && quotedValue(line, value)) {
+            file.exportEncoding = value;
+        } else if (workspace && line.compare(0, 5, "@end;") == 0) {
+            inTargets = false;
+        } else if (workspace && startsWithWord(line, "@begin") &&
+                   line.find("Targets") != line.npos) {
+            inTargets = true;
+        } else if (inTargets && quotedValue(line, value) && !value.empty()) {
+            file.entries.push_back(named(value, folder, path));
+        } else if (!workspace && !listed && startsWithWord(line, "LibList")) {
+            listed = true;
+            if (!quotedValue(line, value)) {
+                file.error = "its LibList line has no quoted list of libraries";
+                return file;
+            }
+            for (std::size_t start = 0; start <= value.size();) {
+                std::size_t end = value.find(';', start);
+                if (end == std::string::npos) end = value.size();
+                if (end > start)
+                    file.entries.push_back(named(value.substr(start, end - start), folder, path));
+                start = end + 1;
+            }
+        }
+    }
+    if (!workspace && !listed) file.error = "no LibList line in the target file";
+    if (file.error.empty() && file.entries.empty())
+        file.error =
+            workspace ? "its Targets block names no target" : "its LibList names no library";
+    return file;
+}
+
+}  // namespace lorvex
