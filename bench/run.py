@@ -163,8 +163,10 @@ def w5(work, lorvex):
     def sync(folder):
         return [lorvex, "-s", "-o", os.path.join(work, folder), "--codepage=1252"] + libraries
 
+    # Each library's folder is named after its path as seen from where -s runs:
+    # from any folder of the work folder, "w5-NN.pbl.src".
     ref = fresh(os.path.join(work, "ref-w5"))
-    sh(*sync("ref-w5"), stdout=subprocess.DEVNULL)
+    sh(*sync("ref-w5"), stdout=subprocess.DEVNULL, cwd=ref)
     tar = os.path.join(work, "w5.tar")
     sh("tar", "-cf", tar, "--sort=name", "-C", ref, *sorted(os.listdir(ref)))
     expected = tree(ref)
@@ -179,7 +181,8 @@ def w5(work, lorvex):
     same_outputs(work, [first, untar], "W5")
     seconds = measure("W5 export the sources of 20 libraries, 40,000 sources", work,
                       [first, untar, again], {})
-    report = subprocess.run(sync("again"), check=True, capture_output=True, text=True).stdout
+    report = subprocess.run(sync("again"), check=True, capture_output=True, text=True,
+                            cwd=os.path.join(work, "again")).stdout
     unchanged = all(": 0 written," in line for line in report.splitlines())
     if tree(os.path.join(work, "again")) != expected or not unchanged:
         sys.exit("W5: the run again did not find its files unchanged")

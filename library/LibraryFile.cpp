@@ -24,7 +24,10 @@ bool LibraryFile::open(const std::string& path) {
     // A small library needs no more window than its own size.
     const auto windowSize = static_cast<std::size_t>(std::min<std::uint64_t>(kMaxView, size_));
     windows_.resize(kWindowCount);
-    for (Window& window : windows_) window.bytes.resize(windowSize);
+    for (Window& window : windows_) {
+        window.bytes.reset(new unsigned char[windowSize]);
+        window.capacity = windowSize;
+    }
     return true;
 }
 
@@ -57,13 +60,13 @@ const unsigned char* LibraryFile::view(std::uint64_t offset, std::size_t n) {
             windows_.begin(), windows_.end(),
             [](const Window& a, const Window& b) { return a.lastUse < b.lastUse; });
         const auto wanted =
-            static_cast<std::size_t>(std::min<std::uint64_t>(chosen->bytes.size(), size_ - offset));
+            static_cast<std::size_t>(std::min<std::uint64_t>(chosen->capacity, size_ - offset));
         chosen->start = offset;
-        chosen->length = platform::readAt(descriptor_, offset, chosen->bytes.data(), wanted);
+        chosen->length = platform::readAt(descriptor_, offset, chosen->bytes.get(), wanted);
         if (chosen->length < n) return nullptr;
     }
     chosen->lastUse = ++uses_;
-    return chosen->bytes.data() + (offset - chosen->start);
+    return chosen->bytes.get() + (offset - chosen->start);
 }
 
 }  // namespace lorvex

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -37,7 +38,9 @@ public:
 
 private:
     struct Window {
-        std::vector<unsigned char> bytes;
+        // Left uninitialised: only bytes read from the file are ever looked at.
+        std::unique_ptr<unsigned char[]> bytes;
+        std::size_t capacity = 0;
         std::uint64_t start = 0;
         std::size_t length = 0;
         std::uint64_t lastUse = 0;

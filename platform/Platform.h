@@ -12,6 +12,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <ctime>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -57,11 +58,18 @@ std::string temporaryName(const std::string& fileName, unsigned long process, un
 [[nodiscard]] bool replaceFile(const std::string& from, const std::string& to);
 [[nodiscard]] bool removeFile(const std::string& path);
 
-// Whether the regular file at path (a link is not followed) holds exactly
-// bytes, compared a piece at a time; when it does not, identity tells which
-// file is there, if any.
-[[nodiscard]] bool fileHolds(const std::string& path, const std::string& bytes,
+// Compares files on disk with bytes in memory, a piece at a time, through a
+// buffer of its own, so that memory stays small whatever a file's size.
+class FileComparer {
+public:
+    // Whether the regular file at path (a link is not followed) holds exactly
+    // bytes; when it does not, identity tells which file is there, if any.
+    [[nodiscard]] bool holds(const std::string& path, const std::string& bytes,
                              FileIdentity& identity);
+
+private:
+    std::vector<char> piece_;
+};
 // The whole file, unless it is not a regular file or holds more than limit
 // bytes; a link is followed only when followLinks is set.
 [[nodiscard]] bool readSmallFile(const std::string& path, std::uint64_t limit, std::string& bytes,
@@ -118,6 +126,11 @@ private:
     [[nodiscard]] bool take(const std::string& folder, bool wait, bool& busy, std::string& reason);
     std::intptr_t handle_ = -1;
 };
+
+// Calls work(i) once for each i below count, on as many threads as there are
+// processors (this one among them), and returns when all calls have returned;
+// fewer threads run when no more can be started.
+void runInParallel(std::size_t count, const std::function<void(std::size_t)>& work);
 
 // File names as a file system that ignores letter case compares them: one
 // form for all the names it takes for one file.

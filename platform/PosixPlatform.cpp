@@ -2,12 +2,14 @@
 #include <fcntl.h>
 #include <iconv.h>
 #include <locale.h>
+#include <pthread.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <wctype.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 
@@ -24,7 +26,7 @@ FileIdentity identityOf(const struct stat& status) {
 
 namespace {
 // A reason the system has no error number for; errno is 0 while it applies.
-const char* ownReason = nullptr;
+thread_local const char* ownReason = nullptr;
 
 int failWith(const char* reason) {
     ownReason = reason;
@@ -124,10 +126,11 @@ int createForWriting(const std::string& path, const FileIdentity& library, std::
 int createTemporaryFor(const std::string& path, std::string& temporaryPath) {
     // A name of this process's own, created only if new; the file gets the
     // permissions any new file gets here.
+    static const auto process = static_cast<unsigned long>(getpid());  // never changes
     const std::size_t slash = path.rfind('/');
     const std::size_t base = slash == std::string::npos ? 0 : slash + 1;
     for (unsigned attempt = 0; attempt < 100; ++attempt) {
-        temporaryPath = path.substr(0, base) + temporaryName(path.substr(base), getpid(), attempt);
+        temporaryPath = path.substr(0, base) + temporaryName(path.substr(base), process, attempt);
         const int descriptor =
             ::open(temporaryPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (descriptor >= 0 || errno != EEXIST) return descriptor;
@@ -135,19 +138,19 @@ int createTemporaryFor(const std::string& path, std::string& temporaryPath) {
     return -1;
 }
 
-bool fileHolds(const std::string& path, const std::string& bytes, FileIdentity& identity) {
+bool FileComparer::holds(const std::string& path, const std::string& bytes,
+                         FileIdentity& identity) {
     identity = FileIdentity{};
     const int descriptor = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (descriptor < 0) return false;
     struct stat status {};
     bool same = fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode) &&
                 static_cast<std::uint64_t>(status.st_size) == bytes.size();
-    // Piece by piece, so that memory stays small whatever the file's size.
-    std::vector<char> piece(same ? std::min<std::size_t>(bytes.size(), 64 * 1024) : 0);
-    for (std::size_t done = 0; same && done < bytes.size(); done += piece.size()) {
-        const std::size_t want = std::min(piece.size(), bytes.size() - done);
-        same = readAt(descriptor, done, piece.data(), want) == want &&
-               std::memcmp(piece.data(), bytes.data() + done, want) == 0;
+    piece_.resize(64 * 1024);
+    for (std::size_t done = 0; same && done < bytes.size(); done += piece_.size()) {
+        const std::size_t want = std::min(piece_.size(), bytes.size() - done);
+        same = readAt(descriptor, done, piece_.data(), want) == want &&
+               std::memcmp(piece_.data(), bytes.data() + done, want) == 0;
     }
     if (!same) identity = identityOf(descriptor);
     ::close(descriptor);
@@ -271,6 +274,36 @@ bool FolderLock::take(const std::string& folder, bool wait, bool& busy, std::str
     busy = result != 0 && errno == EWOULDBLOCK;
     if (result != 0) reason = std::strerror(errno);
     return result == 0;
+}
+
+namespace {
+
+struct ParallelWork {
+    std::atomic<std::size_t> next{0};
+    std::size_t count;
+    const std::function<void(std::size_t)>& work;
+};
+
+void* takeWork(void* shared) {
+    auto& parallel = *static_cast<ParallelWork*>(shared);
+    for (std::size_t i; (i = parallel.next++) < parallel.count;) parallel.work(i);
+    return nullptr;
+}
+
+}  // namespace
+
+void runInParallel(std::size_t count, const std::function<void(std::size_t)>& work) {
+    ParallelWork parallel{{0}, count, work};
+    const long processors = sysconf(_SC_NPROCESSORS_ONLN);
+    const std::size_t threads = std::min<std::size_t>(count, processors > 1 ? processors : 1);
+    std::vector<pthread_t> started;
+    for (std::size_t k = 1; k < threads; ++k) {
+        pthread_t thread;
+        if (pthread_create(&thread, nullptr, takeWork, &parallel) != 0) break;
+        started.push_back(thread);
+    }
+    takeWork(&parallel);
+    for (const pthread_t thread : started) pthread_join(thread, nullptr);
 }
 
 CaseFolder::CaseFolder() : locale_(newlocale(LC_CTYPE_MASK, "C.UTF-8", nullptr)) {}

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 
 #include "platform/Platform.h"
@@ -11,7 +12,7 @@ namespace lorvex::platform {
 
 namespace {
 
-DWORD lastFailure = 0;
+thread_local DWORD lastFailure = 0;
 
 std::wstring widePath(const std::string& path) {
     UINT codePage = CP_UTF8;
@@ -261,7 +262,8 @@ bool makeFolders(const std::string& path) {
     return false;
 }
 
-bool fileHolds(const std::string& path, const std::string& bytes, FileIdentity& identity) {
+bool FileComparer::holds(const std::string& path, const std::string& bytes,
+                         FileIdentity& identity) {
     identity = FileIdentity{};
     const HANDLE handle =
         CreateFileW(widePath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
@@ -278,12 +280,11 @@ bool fileHolds(const std::string& path, const std::string& bytes, FileIdentity& 
                 (information.dwFileAttributes &
                  (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) == 0 &&
                 size == bytes.size();
-    // Piece by piece, so that memory stays small whatever the file's size.
-    std::vector<char> piece(same ? std::min<std::size_t>(bytes.size(), 64 * 1024) : 0);
-    for (std::size_t done = 0; same && done < bytes.size(); done += piece.size()) {
-        const std::size_t want = std::min(piece.size(), bytes.size() - done);
-        same = readAt(descriptor, done, piece.data(), want) == want &&
-               std::memcmp(piece.data(), bytes.data() + done, want) == 0;
+    piece_.resize(64 * 1024);
+    for (std::size_t done = 0; same && done < bytes.size(); done += piece_.size()) {
+        const std::size_t want = std::min(piece_.size(), bytes.size() - done);
+        same = readAt(descriptor, done, piece_.data(), want) == want &&
+               std::memcmp(piece_.data(), bytes.data() + done, want) == 0;
     }
     _close(descriptor);
     return same;
@@ -364,6 +365,41 @@ bool FolderLock::take(const std::string& folder, bool wait, bool& busy, std::str
             return false;
         }
         Sleep(100);
+    }
+}
+
+namespace {
+
+struct ParallelWork {
+    std::atomic<std::size_t> next{0};
+    std::size_t count;
+    const std::function<void(std::size_t)>& work;
+};
+
+DWORD WINAPI takeWork(void* shared) {
+    auto& parallel = *static_cast<ParallelWork*>(shared);
+    for (std::size_t i; (i = parallel.next++) < parallel.count;) parallel.work(i);
+    return 0;
+}
+
+}  // namespace
+
+void runInParallel(std::size_t count, const std::function<void(std::size_t)>& work) {
+    ParallelWork parallel{{0}, count, work};
+    SYSTEM_INFO system{};
+    GetSystemInfo(&system);
+    const std::size_t threads =
+        std::min<std::size_t>(count, std::max<DWORD>(system.dwNumberOfProcessors, 1));
+    std::vector<HANDLE> started;
+    for (std::size_t k = 1; k < threads; ++k) {
+        const HANDLE thread = CreateThread(nullptr, 0, takeWork, &parallel, 0, nullptr);
+        if (thread == nullptr) break;
+        started.push_back(thread);
+    }
+    takeWork(&parallel);
+    for (const HANDLE thread : started) {
+        WaitForSingleObject(thread, INFINITE);
+        CloseHandle(thread);
     }
 }
 

@@ -16,6 +16,16 @@ void CodePageAdvice::failed(const std::string& text) {
     }
 }
 
+void CodePageAdvice::merge(const CodePageAdvice& other) {
+    if (!other.anyFailed_) return;
+    anyFailed_ = true;
+    converting_ &= other.converting_;
+    if (codePages_.empty()) {
+        for (const unsigned number : kSupportedCodePages)
+            codePages_.push_back(std::make_unique<CodePage>(number));
+    }
+}
+
 std::string CodePageAdvice::advice() {
     if (!anyFailed_) return "";
     std::vector<std::string> numbers;

@@ -15,6 +15,8 @@ namespace lorvex {
 class CodePageAdvice {
 public:
     void failed(const std::string& text);
+    // Takes in what another collection found.
+    void merge(const CodePageAdvice& other);
     // The advice, or empty when no text failed.
     std::string advice();
 

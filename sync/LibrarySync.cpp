@@ -53,12 +53,14 @@ std::string underOutput(const std::string& output, const std::string& relative) 
 }
 
 LibrarySync::LibrarySync(LibraryReader& reader, const NamedLibrary& library, std::string folder,
-                         SyncRun& run)
+                         const SyncRun& run)
     : reader_(reader),
       library_(library),
       folder_(std::move(folder)),
       path_(underOutput(run.options.output, folder_)),
-      run_(run) {}
+      run_(run),
+      codePage_(run.options.codePage),
+      files_(run.rules) {}
 
 void LibrarySync::failed(const std::string& subject, const std::string& reason) {
     report_->errors.emplace_back(library_.path + ": " + subject, reason);
@@ -83,7 +85,7 @@ bool LibrarySync::findSources() {
         if (entry.kind != EntryKind::Source) continue;
         Source source{entry, position, entry.displayName};
         std::size_t invalidAt = 0;
-        if (convert && !run_.codePage.toUtf8(entry.displayName, source.fileName, invalidAt))
+        if (convert && !codePage_.toUtf8(entry.displayName, source.fileName, invalidAt))
             source.fileName.clear();
         sources_.push_back(std::move(source));
     }
@@ -123,10 +125,10 @@ void LibrarySync::checkNames() {
             const std::string& name = source.entry.displayName;
             std::size_t invalidAt = 0;
             std::string ignored;
-            static_cast<void>(run_.codePage.toUtf8(name, ignored, invalidAt));
+            static_cast<void>(codePage_.toUtf8(name, ignored, invalidAt));
             failed(name, "its name: " +
-                             run_.codePage.whyInvalid(static_cast<unsigned char>(name[invalidAt])));
-            run_.advice.failed(name);
+                             codePage_.whyInvalid(static_cast<unsigned char>(name[invalidAt])));
+            report_->advice.failed(name);
             everyName_ = false;
             continue;
         }
@@ -193,21 +195,22 @@ void LibrarySync::exportSource(Source& source, VisitedSet& blocks) {
     const CurrentEntry& entry = source.entry;
     // The section is judged by the blocks this source's own export reads, as a
     // named extraction judges it.
-    VisitedSet own(reader_.file().size(), DataBlock::kSize);
+    std::optional<VisitedSet> own;
+    if (entry.companionFirstBlock != 0) own.emplace(reader_.file().size(), DataBlock::kSize);
     StringSink exported;
     std::string reason;
     std::string encoded;
     ExportWriter writer(reader_.file(), reader_.generation(), ExportForm::SourceControl);
-    if (!writer.write(entry, blocks, exported, reason, &own)) return failed(shown(source), reason);
-    if (!encodeSourceText(exported.bytes, reader_.generation(), run_.options.encoding,
-                          run_.codePage, encoded, reason)) {
-        run_.advice.failed(exported.bytes);
+    if (!writer.write(entry, blocks, exported, reason, own ? &*own : nullptr))
+        return failed(shown(source), reason);
+    if (!encodeSourceText(exported.bytes, reader_.generation(), run_.options.encoding, codePage_,
+                          encoded, reason)) {
+        report_->advice.failed(exported.bytes);
         return failed(shown(source), reason);
     }
     const std::string file = underOutput(path_, source.fileName);
     const bool mayExist = !folderExists_ || presentKeys_.count(key(source.fileName)) != 0;
-    switch (syncFile(file, encoded, entry.modificationTime, run_.rules, reason,
-                     folderExists_ && mayExist)) {
+    switch (files_.sync(file, encoded, entry.modificationTime, reason, folderExists_ && mayExist)) {
         case SyncResult::Written:
             ++written_;
             changed("write", file);
@@ -239,8 +242,8 @@ void LibrarySync::writeObjectList() {
     const std::string name = libraryName.substr(0, libraryName.rfind('.')) + ".pbg";
     const std::string file = underOutput(path_, name);
     std::string reason;
-    switch (syncFile(file, objectListText(libraryName, listed), std::nullopt, run_.rules, reason,
-                     folderExists_)) {
+    switch (files_.sync(file, objectListText(libraryName, listed), std::nullopt, reason,
+                        folderExists_)) {
         case SyncResult::Written:
             changed("write", file);
             break;
@@ -261,7 +264,7 @@ void LibrarySync::tidy(bool prune) {
         const bool stale = prune && isExportName(item.name) && keys_.count(key(item.name)) == 0;
         if (!item.plainFile || (!leftover && !stale)) continue;
         const std::string file = underOutput(path_, item.name);
-        if (isReadByTheRun(platform::identityOfPath(file), run_.rules)) {
+        if (run_.rules.isRead(platform::identityOfPath(file))) {
             ++failures_;
             failed(item.name, "not removed: it is a file this run reads");
             continue;

@@ -16,12 +16,10 @@
 
 namespace lorvex {
 
-// What the libraries of one run share.
+// What the libraries of one run share; none of it changes while they run.
 struct SyncRun {
     const SyncOptions& options;
     SyncRules rules;
-    CodePage codePage;
-    CodePageAdvice advice;
     platform::CaseFolder caseFolder;
 };
 
@@ -31,6 +29,7 @@ struct SyncReport {
     std::vector<std::pair<std::string, std::string>> errors;  // subject and message
     bool failed = false;   // something could not be exported, written or removed
     bool changed = false;  // files were written or removed (or would be, in a dry run)
+    CodePageAdvice advice;
 };
 
 // Exports every source of one library into its folder under the output
@@ -41,7 +40,7 @@ class LibrarySync {
 public:
     // folder: where the sources go, relative to the output folder.
     LibrarySync(LibraryReader& reader, const NamedLibrary& library, std::string folder,
-                SyncRun& run);
+                const SyncRun& run);
 
     // Walks the library for its sources; false when it holds none.
     [[nodiscard]] bool findSources();
@@ -71,7 +70,9 @@ private:
     const NamedLibrary& library_;
     const std::string folder_;  // relative to the output folder
     std::string path_;          // the folder's path, as messages show it
-    SyncRun& run_;
+    const SyncRun& run_;
+    CodePage codePage_;
+    FileSyncer files_;
     SyncReport* report_ = nullptr;
     std::vector<Source> sources_;
     // The file names the sources take, as the folder compares them, with the

@@ -1,7 +1,7 @@
 #include "sync/ObjectList.h"
 
 #include <algorithm>
-#include <tuple>
+#include <utility>
 
 #include "library/EntryNames.h"
 
@@ -36,21 +36,31 @@ std::string quoted(const std::string& text) {
 
 }  // namespace
 
+namespace {
+
+// What a name sorts by: its extension, then the rest as sortKey makes it, then
+// the name itself, so that the order is total.
+std::string orderKey(const std::string& name) {
+    const std::size_t dot = std::min(name.rfind('.'), name.size());
+    return foldedName(name.substr(dot)) + '\0' + sortKey(name.substr(0, dot)) + '\0' + name;
+}
+
+}  // namespace
+
 bool objectListOrder(const std::string& a, const std::string& b) {
-    const std::size_t dotA = std::min(a.rfind('.'), a.size());
-    const std::size_t dotB = std::min(b.rfind('.'), b.size());
-    const auto key = [](const std::string& name, std::size_t dot) {
-        return std::make_tuple(foldedName(name.substr(dot)), sortKey(name.substr(0, dot)), name);
-    };
-    return key(a, dotA) < key(b, dotB);
+    return orderKey(a) < orderKey(b);
 }
 
 std::string objectListText(const std::string& libraryFileName, std::vector<std::string> sources) {
-    std::sort(sources.begin(), sources.end(), objectListOrder);
+    // Each key made once, not once a comparison.
+    std::vector<std::pair<std::string, std::string>> keyed;
+    keyed.reserve(sources.size());
+    for (std::string& source : sources) keyed.emplace_back(orderKey(source), std::move(source));
+    std::sort(keyed.begin(), keyed.end());
     const std::string library = quoted(libraryFileName);
     std::string text = "\xEF\xBB\xBFSave Format v3.0(19990112)\n@begin Libraries\n " + library +
                        " \"\";\n@end;\n@begin Objects \n";
-    for (const std::string& source : sources) text += " " + quoted(source) + " " + library + ";\n";
+    for (const auto& [key, source] : keyed) text += " " + quoted(source) + " " + library + ";\n";
     return text + "@end;\n";
 }
 

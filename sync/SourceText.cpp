@@ -25,6 +25,26 @@ bool decodeSingleByte(const std::string& bytes, CodePage& codePage, std::u16stri
 
 constexpr char32_t kReplacement = 0xFFFD;
 
+// One character as UTF-8 at cursor; returns the position after it.
+char* encodeUtf8(char32_t c, char* cursor) {
+    if (c < 0x800) {
+        cursor[0] = static_cast<char>(0xC0 | c >> 6);
+        cursor[1] = static_cast<char>(0x80 | (c & 0x3F));
+        return cursor + 2;
+    }
+    if (c < 0x10000) {
+        cursor[0] = static_cast<char>(0xE0 | c >> 12);
+        cursor[1] = static_cast<char>(0x80 | (c >> 6 & 0x3F));
+        cursor[2] = static_cast<char>(0x80 | (c & 0x3F));
+        return cursor + 3;
+    }
+    cursor[0] = static_cast<char>(0xF0 | c >> 18);
+    cursor[1] = static_cast<char>(0x80 | (c >> 12 & 0x3F));
+    cursor[2] = static_cast<char>(0x80 | (c >> 6 & 0x3F));
+    cursor[3] = static_cast<char>(0x80 | (c & 0x3F));
+    return cursor + 4;
+}
+
 bool isHighSurrogate(char32_t unit) {
     return unit >= 0xD800 && unit <= 0xDBFF;
 }
@@ -32,38 +52,62 @@ bool isLowSurrogate(char32_t unit) {
     return unit >= 0xDC00 && unit <= 0xDFFF;
 }
 
-// UTF-16 code units, unit(i) for i below count, appended to out as UTF-8; an
-// unpaired surrogate becomes U+FFFD. Runs of ASCII, most of any source, are
-// copied four units at a time.
-template <typename Unit>
-void appendUnitsAsUtf8(std::size_t count, Unit unit, std::string& out) {
-    const std::size_t start = out.size();
-    out.resize(start + count * 3);  // at most three bytes a unit
-    char* const first = &out[0];
-    char* cursor = first + start;
+// UTF-16 code units as text.unit(i) gives them, for i below count, appended
+// to out as UTF-8; an unpaired surrogate becomes U+FFFD. Runs of ASCII, most
+// of any source, go four units at a time.
+template <typename Text>
+void appendUnitsAsUtf8(const Text& text, std::size_t count, std::string& out) {
+    // Gathered in a small buffer and appended a piece at a time.
+    char buffer[4096];
+    constexpr std::ptrdiff_t kFull = sizeof buffer - 4;  // room for one more step
+    char* cursor = buffer;
+    out.reserve(out.size() + count);
     for (std::size_t i = 0; i < count;) {
-        while (i + 4 <= count && (unit(i) | unit(i + 1) | unit(i + 2) | unit(i + 3)) < 0x80) {
-            cursor[0] = static_cast<char>(unit(i)), cursor[1] = static_cast<char>(unit(i + 1));
-            cursor[2] = static_cast<char>(unit(i + 2)), cursor[3] = static_cast<char>(unit(i + 3));
-            cursor += 4, i += 4;
+        if (cursor - buffer >= kFull) {
+            out.append(buffer, static_cast<std::size_t>(cursor - buffer));
+            cursor = buffer;
         }
-        if (i >= count) break;
-        char32_t c = unit(i++);
+        if (i + 4 <= count && text.fourAscii(i)) {
+            for (int k = 0; k < 4; ++k) cursor[k] = static_cast<char>(text.unit(i + k));
+            cursor += 4, i += 4;
+            continue;
+        }
+        char32_t c = text.unit(i++);
         if (c < 0x80) {
             *cursor++ = static_cast<char>(c);
             continue;
         }
-        if (isHighSurrogate(c) && i < count && isLowSurrogate(unit(i))) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (unit(i++) - 0xDC00);
+        if (isHighSurrogate(c) && i < count && isLowSurrogate(text.unit(i))) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (text.unit(i++) - 0xDC00);
         } else if (isHighSurrogate(c) || isLowSurrogate(c)) {
             c = kReplacement;
         }
-        std::string character;
-        appendUtf8(character, c);
-        cursor = std::copy(character.begin(), character.end(), cursor);
+        cursor = encodeUtf8(c, cursor);
     }
-    out.resize(static_cast<std::size_t>(cursor - first));
+    out.append(buffer, static_cast<std::size_t>(cursor - buffer));
 }
+
+// UTF-16LE as stored.
+struct StoredUnits {
+    const unsigned char* bytes;
+    char32_t unit(std::size_t i) const {
+        return bytes[2 * i] | static_cast<char32_t>(bytes[2 * i + 1]) << 8;
+    }
+    bool fourAscii(std::size_t i) const {
+        std::uint64_t word;
+        std::memcpy(&word, bytes + 2 * i, 8);
+        return (word & 0xFF80FF80FF80FF80ULL) == 0;
+    }
+};
+
+// Code units decoded from single bytes.
+struct DecodedUnits {
+    const char16_t* units;
+    char32_t unit(std::size_t i) const { return units[i]; }
+    bool fourAscii(std::size_t i) const {
+        return (units[i] | units[i + 1] | units[i + 2] | units[i + 3]) < 0x80;
+    }
+};
 
 void appendHexAscii(const std::u16string& units, std::string& out) {
     static const char kHex[] = "0123456789abcdef";
@@ -86,38 +130,36 @@ void appendHexAscii(const std::u16string& units, std::string& out) {
 
 }  // namespace
 
-bool encodeSourceText(std::string exported, Generation generation, SourceEncoding encoding,
+bool encodeSourceText(const std::string& exported, Generation generation, SourceEncoding encoding,
                       CodePage& codePage, std::string& encoded, std::string& reason) {
     const bool unicode = generation == Generation::UnicodeEra;
     // Native exports, and ASCII text in either form, need no conversion.
     if (encoding == SourceEncoding::Native) {
-        encoded = std::move(exported);
+        encoded = exported;
         return true;
     }
     encoded = encoding == SourceEncoding::Utf8 ? "\xEF\xBB\xBF" : "HA";
     if (!unicode && isAscii(exported)) return (encoded += exported, true);
     // A Unicode-era export is UTF-16LE after its byte order mark; a last odd
     // byte is half a unit, which is not text.
-    const auto* wide = reinterpret_cast<const unsigned char*>(exported.data()) + 2;
-    const std::size_t units = unicode ? (exported.size() - 1) / 2 : 0;
-    auto unit = [wide, odd = exported.size() % 2 != 0, units](std::size_t i) {
-        return odd && i + 1 == units ? kReplacement
-                                     : static_cast<char32_t>(wide[2 * i] | wide[2 * i + 1] << 8);
-    };
+    const StoredUnits stored{reinterpret_cast<const unsigned char*>(exported.data()) + 2};
+    const std::size_t units = unicode && exported.size() >= 2 ? (exported.size() - 2) / 2 : 0;
+    const bool halfUnit = unicode && exported.size() % 2 != 0;
     if (unicode && encoding == SourceEncoding::Utf8) {
-        appendUnitsAsUtf8(units, unit, encoded);
+        appendUnitsAsUtf8(stored, units, encoded);
+        if (halfUnit) encoded += "\xEF\xBF\xBD";
         return true;
     }
     std::u16string text;
     if (unicode) {
-        text.resize(units);
+        text.resize(units + (halfUnit ? 1 : 0), kReplacement);
         for (std::size_t i = 0; i < units; ++i) {
-            const char32_t c = unit(i);
+            const char32_t c = stored.unit(i);
             const bool paired =
-                (isHighSurrogate(c) && i + 1 < units && isLowSurrogate(unit(i + 1))) ||
-                (isLowSurrogate(c) && i > 0 && isHighSurrogate(unit(i - 1)));
-            text[i] = static_cast<char16_t>(
-                paired || !(isHighSurrogate(c) || isLowSurrogate(c)) ? c : kReplacement);
+                (isHighSurrogate(c) && i + 1 < units && isLowSurrogate(stored.unit(i + 1))) ||
+                (isLowSurrogate(c) && i > 0 && isHighSurrogate(stored.unit(i - 1)));
+            if (paired || !(isHighSurrogate(c) || isLowSurrogate(c)))
+                text[i] = static_cast<char16_t>(c);
         }
     } else if (!decodeSingleByte(exported, codePage, text, reason)) {
         return false;
@@ -125,9 +167,7 @@ bool encodeSourceText(std::string exported, Generation generation, SourceEncodin
     if (encoding == SourceEncoding::HexAscii) {
         appendHexAscii(text, encoded);
     } else {
-        appendUnitsAsUtf8(
-            text.size(), [data = text.data()](std::size_t i) { return char32_t{data[i]}; },
-            encoded);
+        appendUnitsAsUtf8(DecodedUnits{text.data()}, text.size(), encoded);
     }
     return true;
 }

@@ -20,7 +20,7 @@ namespace lorvex {
 // saying why, when the text cannot be converted without guessing: a byte of
 // 0x80 or more and no code page, bytes invalid in the code page, or UTF-16
 // that is not valid.
-[[nodiscard]] bool encodeSourceText(std::string exported, Generation generation,
+[[nodiscard]] bool encodeSourceText(const std::string& exported, Generation generation,
                                     SourceEncoding encoding, CodePage& codePage,
                                     std::string& encoded, std::string& reason);
 

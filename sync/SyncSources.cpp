@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <map>
+#include <mutex>
 
 #include "library/EntryNames.h"
 #include "library/ExitCode.h"
@@ -81,10 +82,48 @@ private:
     std::FILE* errors_;
 };
 
-void print(const SyncReport& report, std::FILE* out, std::FILE* errors) {
-    for (const auto& [subject, message] : report.errors) lorvex::report(errors, subject, message);
-    std::fputs(report.out.c_str(), out);
-}
+// One library of the run: found in order, exported perhaps beside others,
+// reported in order.
+struct Job {
+    NamedLibrary library;
+    std::string folder;
+    bool exported = false;  // or already reported as not exported
+    SyncReport report;
+};
+
+// Prints the reports of jobs in their order as soon as each and all before it
+// have ended, whichever thread ends them.
+class OrderedReports {
+public:
+    OrderedReports(std::vector<Job>& jobs, std::FILE* out, std::FILE* errors)
+        : jobs_(jobs), ended_(jobs.size(), false), out_(out), errors_(errors) {}
+
+    void ended(std::size_t job) {
+        const std::lock_guard<std::mutex> hold(mutex_);
+        ended_[job] = true;
+        for (; next_ < jobs_.size() && ended_[next_]; ++next_) {
+            const SyncReport& report = jobs_[next_].report;
+            for (const auto& [subject, message] : report.errors)
+                lorvex::report(errors_, subject, message);
+            std::fputs(report.out.c_str(), out_);
+            advice.merge(report.advice);
+            failed = failed || report.failed;
+            changed = changed || report.changed;
+        }
+    }
+
+    CodePageAdvice advice;
+    bool failed = false;
+    bool changed = false;
+
+private:
+    std::vector<Job>& jobs_;
+    std::vector<bool> ended_;
+    std::size_t next_ = 0;
+    std::mutex mutex_;
+    std::FILE* out_;
+    std::FILE* errors_;
+};
 
 }  // namespace
 
@@ -116,23 +155,26 @@ int syncSources(const SyncOptions& options, std::FILE* out, std::FILE* errors) {
         readFiles.push_back(platform::identityOfPath(library.path));
     for (const std::string& path : list.projectFiles)
         readFiles.push_back(platform::identityOfPath(path));
-    SyncRun run{options, SyncRules{readFiles, options.dryRun}, CodePage(options.codePage), {}, {}};
+    const SyncRun run{options, SyncRules{readFiles, options.dryRun}, {}};
 
+    // First, one at a time and in order: which libraries are exported, and where.
     const std::string here = platform::currentFolder();
     const bool outputIgnoresCase = platform::folderIgnoresCase(output);
     std::vector<platform::FileIdentity> done;
     std::map<std::string, std::string> folders;  // folder (as the output compares it) -> library
+    std::vector<Job> jobs;
     int code = list.code;
-    bool changed = false;
     for (const NamedLibrary& library : list.libraries) {
+        Job job{library, sourceFolderOf(library.path, here), false, {}};
+        SyncReport& said = job.report;
         LibraryReader reader;
         if (!reader.open(library.path)) {
-            report(
-                errors,
+            said.errors.emplace_back(
                 library.namedBy.empty() ? library.path : library.namedBy + ": " + library.asWritten,
                 reader.error());
-            if (!options.dryRun) std::fprintf(out, "%s: not exported\n", library.path.c_str());
+            if (!options.dryRun) said.out = library.path + ": not exported\n";
             code = std::max<int>(code, kExitOpenError);
+            jobs.push_back(std::move(job));
             continue;
         }
         // A library named twice, under any name, is exported once.
@@ -142,38 +184,50 @@ int syncSources(const SyncOptions& options, std::FILE* out, std::FILE* errors) {
             }))
             continue;
         done.push_back(identity);
-        const std::string folder = sourceFolderOf(library.path, here);
-        LibrarySync sync(reader, library, folder, run);
-        SyncReport libraryReport;
+        LibrarySync sync(reader, library, job.folder, run);
+        const std::string folderKey =
+            outputIgnoresCase ? run.caseFolder.fold(job.folder) : job.folder;
         if (!sync.findSources()) {
             // A damaged directory may hide the sources there are.
             if (!reader.damage().empty()) {
-                report(errors, library.path + ": directory",
-                       reader.damage() + ": sources may be missing");
-                code = std::max<int>(code, kExitExportFailed);
+                said.errors.emplace_back(library.path + ": directory",
+                                         reader.damage() + ": sources may be missing");
+                said.failed = true;
             }
-            if (!options.dryRun) std::fprintf(out, "%s: no sources\n", library.path.c_str());
-            continue;
+            if (!options.dryRun) said.out = library.path + ": no sources\n";
+        } else if (const auto [claimed, fresh] = folders.emplace(folderKey, library.path);
+                   job.folder.empty() || !fresh) {
+            said.errors.emplace_back(library.path,
+                                     job.folder.empty()
+                                         ? "its path names no folder to export into; not exported"
+                                         : "its folder " + underOutput(output, job.folder) +
+                                               " is that of " + claimed->second + "; not exported");
+            if (!options.dryRun) said.out = library.path + ": not exported\n";
+            said.failed = true;
+        } else {
+            job.exported = true;
         }
-        const std::string folderKey = outputIgnoresCase ? run.caseFolder.fold(folder) : folder;
-        const auto [claimed, fresh] = folders.emplace(folderKey, library.path);
-        if (folder.empty() || !fresh) {
-            report(errors, library.path,
-                   folder.empty() ? "its path names no folder to export into; not exported"
-                                  : "its folder " + underOutput(output, folder) + " is that of " +
-                                        claimed->second + "; not exported");
-            if (!options.dryRun) std::fprintf(out, "%s: not exported\n", library.path.c_str());
-            code = std::max<int>(code, kExitExportFailed);
-            continue;
-        }
-        sync.run(libraryReport);
-        print(libraryReport, out, errors);
-        if (libraryReport.failed) code = std::max<int>(code, kExitExportFailed);
-        changed = changed || libraryReport.changed;
+        jobs.push_back(std::move(job));
     }
-    const std::string advice = run.advice.advice();
+
+    // Then the libraries' sources, several libraries at once, reported in order.
+    OrderedReports reports(jobs, out, errors);
+    platform::runInParallel(jobs.size(), [&](std::size_t i) {
+        Job& job = jobs[i];
+        LibraryReader reader;
+        if (job.exported && reader.open(job.library.path)) {
+            LibrarySync sync(reader, job.library, job.folder, run);
+            if (sync.findSources()) sync.run(job.report);
+        } else if (job.exported) {
+            job.report.errors.emplace_back(job.library.path, reader.error());
+            job.report.failed = true;
+        }
+        reports.ended(i);
+    });
+    const std::string advice = reports.advice.advice();
     if (!advice.empty()) report(errors, "hint", advice);
-    if (options.dryRun && code == kExitDone && changed) return kExitWouldChange;
+    if (reports.failed) code = std::max<int>(code, kExitExportFailed);
+    if (options.dryRun && code == kExitDone && reports.changed) return kExitWouldChange;
     return code;
 }
 

@@ -4,22 +4,22 @@
 
 namespace lorvex {
 
-bool isReadByTheRun(const platform::FileIdentity& identity, const SyncRules& rules) {
-    return std::any_of(
-        rules.readFiles.begin(), rules.readFiles.end(),
-        [&](const platform::FileIdentity& read) { return platform::sameFile(read, identity); });
+bool SyncRules::isRead(const platform::FileIdentity& identity) const {
+    return std::any_of(readFiles.begin(), readFiles.end(), [&](const platform::FileIdentity& read) {
+        return platform::sameFile(read, identity);
+    });
 }
 
-SyncResult syncFile(const std::string& path, const std::string& bytes,
-                    std::optional<std::uint32_t> modificationTime, const SyncRules& rules,
-                    std::string& reason, bool mayExist) {
+SyncResult FileSyncer::sync(const std::string& path, const std::string& bytes,
+                            std::optional<std::uint32_t> modificationTime, std::string& reason,
+                            bool mayExist) {
     platform::FileIdentity target;
-    if (mayExist && platform::fileHolds(path, bytes, target)) return SyncResult::Unchanged;
-    if (isReadByTheRun(target, rules)) {
+    if (mayExist && comparer_.holds(path, bytes, target)) return SyncResult::Unchanged;
+    if (rules_.isRead(target)) {
         reason = "is a file this run reads";
         return SyncResult::Failed;
     }
-    if (rules.dryRun) return SyncResult::Written;
+    if (rules_.dryRun) return SyncResult::Written;
     std::string temporary;
     const int descriptor = platform::createTemporaryFor(path, temporary);
     if (descriptor < 0) {

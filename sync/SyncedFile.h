@@ -11,24 +11,33 @@ namespace lorvex {
 
 enum class SyncResult { Written, Unchanged, Failed };
 
-// How a file is brought up to date.
+// How files are brought up to date in a run.
 struct SyncRules {
-    // Files the run reads (libraries, targets, workspaces): never replaced.
+    // Files the run reads (libraries, targets, workspaces): never replaced or removed.
     const std::vector<platform::FileIdentity>& readFiles;
-    // Only tell whether the file would be written; write nothing.
+    // Only tell whether a file would be written; write nothing.
     bool dryRun = false;
+
+    bool isRead(const platform::FileIdentity& identity) const;
 };
 
-// Puts bytes at path unless the file there already holds exactly them. A new
-// file is written beside it under a temporary name, given its time, and then
-// renamed into place, so an interrupted run never leaves a half-written file
-// in place of a good one. Failed leaves reason saying why. A caller that knows
-// there is no file at path says so with mayExist, sparing the look.
-SyncResult syncFile(const std::string& path, const std::string& bytes,
-                    std::optional<std::uint32_t> modificationTime, const SyncRules& rules,
-                    std::string& reason, bool mayExist = true);
+// Brings files up to date one at a time, comparing through a buffer of its own.
+class FileSyncer {
+public:
+    explicit FileSyncer(const SyncRules& rules) : rules_(rules) {}
 
-// Whether identity is one of the files the run reads.
-bool isReadByTheRun(const platform::FileIdentity& identity, const SyncRules& rules);
+    // Puts bytes at path unless the file there already holds exactly them. A
+    // new file is written beside it under a temporary name, given its time,
+    // and then renamed into place, so an interrupted run never leaves a
+    // half-written file. Failed leaves reason saying why. A caller that knows
+    // there is no file at path says so with mayExist, sparing the look.
+    SyncResult sync(const std::string& path, const std::string& bytes,
+                    std::optional<std::uint32_t> modificationTime, std::string& reason,
+                    bool mayExist = true);
+
+private:
+    const SyncRules& rules_;
+    platform::FileComparer comparer_;
+};
 
 }  // namespace lorvex
