@@ -266,7 +266,8 @@ TEST(Sync, FixturesForTheWindowsBuild) {
         {"cp1252.pbl", oneNode({entry("a.srw", "\xE7\xE3o \xE9 um\r\n"), entry("b.sru", "x"),
                                 entry("b.bin", "BIN!")})},
         {"cp936.pbl", oneNode({entry("\xD6\xD0.srw", "\xD6\xD0\xCE\xC4\r\n")})},
-        {"unicode.pbl", oneNode({entry("\xC3\xA7\xE4\xB8\xAD.srw", wide("x"))}, true)}};
+        {"unicode.pbl", oneNode({entry("\xC3\xA7\xE4\xB8\xAD.srw", wide("x"))}, true)},
+        {"cases.pbl", oneNode({entry("\xC3\x84.srw", wide("1")), entry("\xC3\xA4.srw", wide("2"))}, true)}};
     for (const auto& [name, layout] : fixtures)
         EXPECT_TRUE(buildLibrary(layout).writeTo(std::string(folder) + "/" + name));
 }

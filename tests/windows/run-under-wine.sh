@@ -37,6 +37,21 @@ same 4 'mkdir w_main.win' -e "$sample" 'PCODE\w_main.win' w_main.srw
 same 0 true -s -o out --codepage=1252 "$fixtures/cp1252.pbl"
 same 0 true -s -o out --encoding=hexascii --codepage=936 "$fixtures/cp936.pbl"
 same 0 true -s -o out "$fixtures/unicode.pbl"
+# A workspace, its target and a library in a folder of its own; dry runs over nothing and over the result.
+make_app() {
+  mkdir -p a/lib && cp "$fixtures/cp1252.pbl" a/lib/x.pbl &&
+    printf 'LibList "lib\\\\x.pbl";\r\n' >a/t.pbt &&
+    printf '@begin Targets\r\n 0 "t.pbt";\r\n@end;\r\n' >a/a.pbw
+}
+same 0 make_app -s -o ws --codepage=1252 a/a.pbw
+same 5 make_app -s --check -o ws --codepage=1252 a/a.pbw
+same 0 'make_app && "$native" -s -o ws --codepage=1252 a/a.pbw >/dev/null' -s --check -o ws --codepage=1252 a/a.pbw
+
+# Names the system takes for one file: the second fails.
+runs=$((runs + 1)) && mkdir "$work/case$runs"
+code=$(cd "$work/case$runs" && "$wine" "$exe" -s -o out "$fixtures/cases.pbl" >/dev/null 2>&1; echo $?)
+[ "$code" = 4 ] && [ "$(ls "$work/case$runs/out/fixtures/cases.pbl.src" | wc -l)" = 2 ] ||
+  fail "lorvex -s cases.pbl (exit $code)"
 
 # A colon, a device name, a trailing dot or space: nothing is written, here or on drive C.
 for name in 'RESOURCES\c:evil.gif' 'RESOURCES\a:b' 'PCODE\x.gif.' 'PCODE\y.gif ' nul.srw 'PCODE\CON' \
