@@ -35,15 +35,17 @@ inline bool hasMagic(const unsigned char* bytes, const char (&magic)[5]) {
 struct TrailerRecord {
     static constexpr std::size_t kSize = 8;
     static constexpr std::size_t kProbeDistance = 512;  // from the end of the file
+    static constexpr std::size_t kHeaderOffset = 4;     // after "TRL*"
     std::array<unsigned char, kSize> bytes{};
 
     bool isTrailer() const { return hasMagic(bytes.data(), "TRL*"); }
-    std::uint32_t headerOffset() const { return readLe32(bytes.data() + 4); }
+    std::uint32_t headerOffset() const { return readLe32(bytes.data() + kHeaderOffset); }
 };
 static_assert(sizeof(TrailerRecord) == 8);
 
 struct HeaderRecord {
     static constexpr std::size_t kSize = 234;
+    static constexpr std::size_t kEnvironmentName = 4;  // after "HDR*"
     std::array<unsigned char, kSize> bytes{};
 
     bool isHeader() const { return hasMagic(bytes.data(), "HDR*"); }
@@ -53,7 +55,7 @@ struct HeaderRecord {
         static constexpr unsigned char kWideName[24] = {'P', 0, 'o', 0, 'w', 0, 'e', 0,
                                                         'r', 0, 'B', 0, 'u', 0, 'i', 0,
                                                         'l', 0, 'd', 0, 'e', 0, 'r', 0};
-        return std::memcmp(bytes.data() + 4, kWideName, sizeof kWideName) == 0
+        return std::memcmp(bytes.data() + kEnvironmentName, kWideName, sizeof kWideName) == 0
                    ? Generation::UnicodeEra
                    : Generation::SingleByte;
     }
@@ -65,11 +67,14 @@ static_assert(sizeof(HeaderRecord) == 234);
 
 struct NodeHeader {
     static constexpr std::size_t kSize = 32;
+    static constexpr std::size_t kLeftOffset = 4;    // the node heading the left subtree
+    static constexpr std::size_t kRightOffset = 12;  // the right neighbour
+    static constexpr std::size_t kEntryCount = 20;
     std::array<unsigned char, kSize> bytes{};
 
-    std::uint32_t leftOffset() const { return readLe32(bytes.data() + 4); }
-    std::uint32_t rightOffset() const { return readLe32(bytes.data() + 12); }
-    std::uint16_t entryCount() const { return readLe16(bytes.data() + 20); }
+    std::uint32_t leftOffset() const { return readLe32(bytes.data() + kLeftOffset); }
+    std::uint32_t rightOffset() const { return readLe32(bytes.data() + kRightOffset); }
+    std::uint16_t entryCount() const { return readLe16(bytes.data() + kEntryCount); }
 };
 static_assert(sizeof(NodeHeader) == 32);
 
@@ -77,7 +82,11 @@ static_assert(sizeof(NodeHeader) == 32);
 // first data block, data size, time, comment length and name length.
 struct EntryRecord {
     static constexpr std::size_t kSize = 24;
-    static constexpr std::size_t kFields = 8;
+    static constexpr std::size_t kFirstBlock = 8;
+    static constexpr std::size_t kDataSize = 12;
+    static constexpr std::size_t kTime = 16;
+    static constexpr std::size_t kCommentLength = 20;
+    static constexpr std::size_t kNameLength = 22;
     std::array<unsigned char, kSize> bytes{};
 };
 static_assert(sizeof(EntryRecord) == 24);
@@ -86,7 +95,11 @@ static_assert(sizeof(EntryRecord) == 24);
 // comment length counts UTF-16 code units.
 struct UnicodeEntryRecord {
     static constexpr std::size_t kSize = 28;
-    static constexpr std::size_t kFields = 12;
+    static constexpr std::size_t kFirstBlock = 12;
+    static constexpr std::size_t kDataSize = 16;
+    static constexpr std::size_t kTime = 20;
+    static constexpr std::size_t kCommentLength = 24;
+    static constexpr std::size_t kNameLength = 26;
     std::array<unsigned char, kSize> bytes{};
 };
 static_assert(sizeof(UnicodeEntryRecord) == 28);
@@ -102,9 +115,12 @@ struct EntryFields {
 
     template <typename Record>
     static EntryFields decode(const unsigned char* record) {
-        const unsigned char* fields = record + Record::kFields;
-        return EntryFields{hasMagic(record, "ENT*"), readLe32(fields),      readLe32(fields + 4),
-                           readLe32(fields + 8),     readLe16(fields + 12), readLe16(fields + 14)};
+        return EntryFields{hasMagic(record, "ENT*"),
+                           readLe32(record + Record::kFirstBlock),
+                           readLe32(record + Record::kDataSize),
+                           readLe32(record + Record::kTime),
+                           readLe16(record + Record::kCommentLength),
+                           readLe16(record + Record::kNameLength)};
     }
 };
 
@@ -121,12 +137,14 @@ inline EntryFields decodeEntry(Generation generation, const unsigned char* recor
 // window, valid until the next read of the library.
 struct DataBlock {
     static constexpr std::size_t kSize = 512;
+    static constexpr std::size_t kNextOffset = 4;  // after the tag
+    static constexpr std::size_t kUsedCount = 8;
     static constexpr std::size_t kDataOffset = 10;
     static constexpr std::size_t kCapacity = 502;
     const unsigned char* bytes = nullptr;
 
-    std::uint32_t nextOffset() const { return readLe32(bytes + 4); }
-    std::uint16_t usedCount() const { return readLe16(bytes + 8); }
+    std::uint32_t nextOffset() const { return readLe32(bytes + kNextOffset); }
+    std::uint16_t usedCount() const { return readLe16(bytes + kUsedCount); }
     const unsigned char* data() const { return bytes + kDataOffset; }
 };
 
