@@ -252,25 +252,5 @@ TEST(Sync, NeverLosesOrDoublesAFile) {
     }
 }
 
-// Libraries for the end-to-end tests of the Windows build under Wine, written
-// into the folder $LORVEX_FIXTURES names.
-TEST(Sync, FixturesForTheWindowsBuild) {
-    const char* folder = std::getenv("LORVEX_FIXTURES");
-    if (folder == nullptr) GTEST_SKIP() << "LORVEX_FIXTURES is not set";
-    std::vector<EntryLayout> names;
-    for (const char* name : {"c:evil.gif", "a:b", "x.gif.", "y.gif ", "nul.srw", "CON", "aux.gif",
-                             "prn", "Com1", "lpt9.txt"})
-        names.push_back(entry(name, "x"));
-    const std::pair<const char*, LibraryLayout> fixtures[] = {
-        {"names.pbl", oneNode(names)},
-        {"cp1252.pbl", oneNode({entry("a.srw", "\xE7\xE3o \xE9 um\r\n"), entry("b.sru", "x"),
-                                entry("b.bin", "BIN!")})},
-        {"cp936.pbl", oneNode({entry("\xD6\xD0.srw", "\xD6\xD0\xCE\xC4\r\n")})},
-        {"unicode.pbl", oneNode({entry("\xC3\xA7\xE4\xB8\xAD.srw", wide("x"))}, true)},
-        {"cases.pbl", oneNode({entry("\xC3\x84.srw", wide("1")), entry("\xC3\xA4.srw", wide("2"))}, true)}};
-    for (const auto& [name, layout] : fixtures)
-        EXPECT_TRUE(buildLibrary(layout).writeTo(std::string(folder) + "/" + name));
-}
-
 }  // namespace
 }  // namespace lorvex::testing

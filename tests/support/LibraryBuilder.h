@@ -66,6 +66,13 @@ struct BuiltLibrary {
     }
 };
 
+// ASCII text as UTF-16LE bytes, as Unicode-era exports write it.
+inline std::string wide(const std::string& ascii) {
+    std::string out;
+    for (const char c : ascii) out += {c, '\0'};
+    return out;
+}
+
 inline EntryLayout entry(const std::string& name, const std::string& data, std::uint32_t time = 0) {
     return EntryLayout{name, Bytes(data.begin(), data.end()), time, 0, {}, {}};
 }

@@ -71,13 +71,6 @@ inline std::string readFile(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-// ASCII text as UTF-16LE bytes, as Unicode-era exports write it.
-inline std::string wide(const std::string& ascii) {
-    std::string out;
-    for (const char c : ascii) out += {c, '\0'};
-    return out;
-}
-
 // Runs a command line in this process, as the tool would, capturing what it prints.
 inline RunResult runLorvex(const std::vector<std::string>& arguments) {
     std::vector<const char*> argv{"lorvex"};
