@@ -4,11 +4,18 @@
 
 #include <sys/stat.h>
 
+#include "cli/Version.h"
 #include "examples/SampleLibrary.h"
 #include "tests/support/TestFiles.h"
 
 namespace lorvex::testing {
 namespace {
+
+std::string repeat(const std::string& text, int times) {
+    std::string repeated;
+    for (int i = 0; i < times; ++i) repeated += text;
+    return repeated;
+}
 
 // A listing line of an entry saved at 1970-01-01 00:00:00 UTC.
 std::string line(const std::string& name, const char* size) {
@@ -16,70 +23,111 @@ std::string line(const std::string& name, const char* size) {
            " 01.01.1970 00:00:00\n";
 }
 
-TEST(CommandLine, ExitCodesMessagesAndListings) {
-    const std::string usage =
-        "USAGE: lorvex <switch> <library_file> [library_entries ...]\n Switches are: \n"
-        "\t-v\tlist entries\n\t-e\textract entries\n\t-t\tcheck entries\n"
-        "\t-s\texport the sources of libraries into folders (see lorvex(1))\n";
-    const std::string openError = "File open error or wrong format!\n",
-                      heading = "Listing entries...\n--\n";
-    setenv("TZ", "UTC", 1);
-    tzset();
+const std::string kUsage =
+    "Lorvex " LORVEX_VERSION " - lists and extracts the entries of library files\n"
+    "USAGE: lorvex <switch> <library_file> [library_entries ...]\n Switches are: \n"
+    "\t-v\tlist entries\n\t-e\textract entries\n\t-t\tcheck entries\n"
+    "\t-s\texport the sources of libraries into folders (see lorvex(1))\n";
+const std::string kOpenError = "File open error or wrong format!\n";
+
+struct Case {
+    std::vector<std::string> arguments;
+    int exitCode;
+    std::string output, errors;
+};
+
+// The libraries and files the cases use, written into a fresh directory, with
+// times shown in UTC.
+class CommandLine : public ::testing::Test {
+protected:
+    void SetUp() override {
+        setenv("TZ", "UTC", 1);
+        tzset();
+        // clang-format off
+        BuiltLibrary seven = buildLibrary(oneNode({})), rootless = seven, cut = buildLibrary(oneNode(
+            {entry("b.srw", "ok"), entry("a.win", std::string(1000, 'a')), entry("taken.win", ""),
+             entry("alias.win", ""), entry("link.win", ""), entry("hard.win", "")}));
+        seven.bytes.resize(7);       // too short for the trailer probe
+        rootless.bytes.resize(600);  // the root node lies past the end
+        cutBlock = std::to_string(cut.blockOffsets[0][1][1]);
+        BuiltLibrary lost = buildLibrary(LibraryLayout{{NodeLayout{{entry("a.win", "")}, -1, 1}, NodeLayout{{entry("b.win", "")}}}});
+        lost.put32(lost.recordOffsets[1][0], 0);  // the second node's record has no "ENT*"
+        lostRecord = std::to_string(lost.recordOffsets[1][0]);
+        ASSERT_TRUE(cut.writeTo("lib.pbl"));
+        cut.bytes.resize(cut.blockOffsets[0][1][1] + 100);
+        const std::pair<const char*, BuiltLibrary> libraries[] = {
+            {"sample.pbl", buildLibrary(sampleLibrary())}, {"seven", seven}, {"rootless", rootless}, {"cut", cut},
+            {"lost.pbl", lost}, {"copy.pbg", buildLibrary(oneNode({}))}, {"empty.pbl", buildLibrary(oneNode({}))},
+            {"list.pbl", buildLibrary(oneNode({entry("w_main.srw", std::string(100, 'x')),
+                                               with(entry("app.sra", std::string(40, 'y'), 1087556400), 4),
+                                               entry("w_main.win", std::string(77, 'z'), 951782400),
+                                               entry("C:\\img\\logo.bmp", "BM", 1), entry(std::string(48, 'w') + ".srw", ""),
+                                               entry("first", "", 0x80000000U), entry("last", "", 0xFFFFFFFFU)}))},
+            {"unicode.pbl", buildLibrary(oneNode(
+                {entry("\xC3\xA7.win", "raw"), with(entry(chinese, wide("abcX\r\n")), 3),
+                 EntryLayout{"", {}, 0, 0, {}, Bytes{0x3D, 0xD8, 0x00, 0xDE, '.', 0, 's', 0, 'r', 0, 'w', 0, 0, 0}},
+                 // Pairs at both ends of the surrogate range, a lone low surrogate, the characters around the range.
+                 EntryLayout{"", {}, 0, 0, {}, Bytes{0x00, 0xD8, 0x00, 0xDC, 0xFF, 0xDB, 0xFF, 0xDF, 0xFF, 0xDF,
+                                                     0x00, 0xE0, 0xFF, 0xD7, 0, 0}},
+                 entry(cedillas, ""), entry("C:\\img\\\xC3\xA7.bmp", "img"),
+                 EntryLayout{"", {}, 0, 0, {}, Bytes{'z', 0, 0, 0, 'q', 0, 0, 0}},  // a name ends at a zero unit
+                 EntryLayout{"", {}, 0, 0, {}, Bytes{'o', 0, 'd', 0, 0}}, entry("never.win", "")},  // an odd length ends it
+                true))},
+        };
+        // clang-format on
+        for (const auto& [name, library] : libraries) ASSERT_TRUE(library.writeTo(name));
+        std::ofstream("outside") << "kept";
+        ASSERT_EQ(mkdir("taken.win", 0755) | link("lib.pbl", "alias.win") |
+                      symlink("outside", "link.win") | link("outside", "hard.win") |
+                      mkfifo("fifo", 0644),
+                  0);
+        sampleListing = runLorvex({"-v", "sample.pbl"}).output;
+    }
+
+    // Runs each case in this process and compares both streams and the exit code.
+    static void expectRuns(const std::vector<Case>& cases) {
+        for (const Case& c : cases) {
+            std::string command = "lorvex";
+            for (const std::string& argument : c.arguments) command += " " + argument;
+            SCOPED_TRACE(command);
+            const RunResult result = runLorvex(c.arguments);
+            EXPECT_EQ(result.exitCode, c.exitCode);
+            EXPECT_EQ(result.output, c.output);
+            EXPECT_EQ(result.errors, c.errors);
+        }
+    }
+
     ScopedTempDir dir;
-    std::string cedillas;
-    for (int i = 0; i < 60; ++i) cedillas += "\xC3\xA7";
-    // clang-format off
     const std::string chinese = "\xE4\xB8\xAD\xE6\x96\x87.srw", smile = "\xF0\x9F\x98\x80.srw";
-    BuiltLibrary seven = buildLibrary(oneNode({})), rootless = seven, cut = buildLibrary(oneNode(
-        {entry("b.srw", "ok"), entry("a.win", std::string(1000, 'a')), entry("taken.win", ""),
-         entry("alias.win", ""), entry("link.win", ""), entry("hard.win", "")}));
-    seven.bytes.resize(7);       // too short for the trailer probe
-    rootless.bytes.resize(600);  // the root node lies past the end
-    const std::string block = std::to_string(cut.blockOffsets[0][1][1]);
-    BuiltLibrary lost = buildLibrary(LibraryLayout{{NodeLayout{{entry("a.win", "")}, -1, 1}, NodeLayout{{entry("b.win", "")}}}});
-    lost.put32(lost.recordOffsets[1][0], 0);  // the second node's record has no "ENT*"
-    ASSERT_TRUE(cut.writeTo("lib.pbl"));
-    cut.bytes.resize(cut.blockOffsets[0][1][1] + 100);
-    const std::pair<const char*, BuiltLibrary> libraries[] = {
-        {"sample.pbl", buildLibrary(sampleLibrary())}, {"seven", seven}, {"rootless", rootless}, {"cut", cut},
-        {"lost.pbl", lost}, {"copy.pbg", buildLibrary(oneNode({}))},
-        {"empty.pbl", buildLibrary(oneNode({}))},
-        {"list.pbl", buildLibrary(oneNode({entry("w_main.srw", std::string(100, 'x')),
-                                           with(entry("app.sra", std::string(40, 'y'), 1087556400), 4),
-                                           entry("w_main.win", std::string(77, 'z'), 951782400),
-                                           entry("C:\\img\\logo.bmp", "BM", 1), entry(std::string(48, 'w') + ".srw", ""),
-                                           entry("first", "", 0x80000000U), entry("last", "", 0xFFFFFFFFU)}))},
-        {"unicode.pbl", buildLibrary(oneNode(
-            {entry("\xC3\xA7.win", "raw"), with(entry(chinese, wide("abcX\r\n")), 3),
-             EntryLayout{"", {}, 0, 0, {}, Bytes{0x3D, 0xD8, 0x00, 0xDE, '.', 0, 's', 0, 'r', 0, 'w', 0, 0, 0}},
-             // Pairs at both ends of the surrogate range, a lone low surrogate, the characters around the range.
-             EntryLayout{"", {}, 0, 0, {}, Bytes{0x00, 0xD8, 0x00, 0xDC, 0xFF, 0xDB, 0xFF, 0xDF, 0xFF, 0xDF,
-                                                 0x00, 0xE0, 0xFF, 0xD7, 0, 0}},
-             entry(cedillas, ""), entry("C:\\img\\\xC3\xA7.bmp", "img"),
-             EntryLayout{"", {}, 0, 0, {}, Bytes{'z', 0, 0, 0, 'q', 0, 0, 0}},  // a name ends at a zero unit
-             EntryLayout{"", {}, 0, 0, {}, Bytes{'o', 0, 'd', 0, 0}}, entry("never.win", "")},  // an odd length ends it
-            true))},
-    };
-    for (const auto& [name, library] : libraries) ASSERT_TRUE(library.writeTo(name));
-    std::ofstream("outside") << "kept";
-    ASSERT_EQ(mkdir("taken.win", 0755) | link("lib.pbl", "alias.win") | symlink("outside", "link.win") |
-                  link("outside", "hard.win") | mkfifo("fifo", 0644), 0);
-    const std::string listing = runLorvex({"-v", "sample.pbl"}).output;
-    EXPECT_EQ(listing.substr(listing.size() - 19), "\nTotal objects: 16\n");
-    struct Case {
-        std::vector<std::string> arguments;
-        int exitCode;
-        std::string output, errors;
-    };
-    const Case cases[] = {
-        {{}, 1, usage, ""}, {{"-v"}, 1, usage, ""}, {{"-x"}, 1, usage, ""}, {{"-s", "-o", "out"}, 1, usage, ""},
+    std::string cedillas = repeat("\xC3\xA7", 60), cutBlock, lostRecord, sampleListing;
+};
+
+TEST_F(CommandLine, UsageAndOptions) {
+    // clang-format off
+    expectRuns({
+        {{}, 1, kUsage, ""}, {{"-v"}, 1, kUsage, ""}, {{"-x"}, 1, kUsage, ""}, {{"-s", "-o", "out"}, 1, kUsage, ""},
         {{"-x", "/nonexistent/lib.pbl"}, 3, "Unknown command line switch: -x\n", ""},
         {{"--v", "sample.pbl"}, 3, "Unknown command line switch: --v\n", ""},
         {{"-S", "--prune", "--encoding=utf16", "sample.pbl"}, 3, "", "lorvex: --encoding=utf16: takes utf8, hexascii or native\n"},
         {{"-s", "sample.pbl", "--codepage", "65001"}, 3, "", "lorvex: --codepage: takes one of the code pages 874, 932, "
                                                                 "936, 949, 950 and 1250 to 1258\n"},
         {{"-s", "--pruned", "sample.pbl"}, 3, "Unknown command line switch: --pruned\n", ""},
-        {{"-V", "sample.pbl", "ignored"}, 0, listing, ""},
+        {{"-s", "lost.pbl", "copy.pbg"}, 4,
+         "lost.pbl -> ./lost.pbl.src: 0 written, 0 unchanged, 0 removed\n"
+         "copy.pbg -> ./copy.pbg.src: 0 written, 0 unchanged, 0 removed\n",
+         "lorvex: lost.pbl: directory: the record at " + lostRecord +
+         " has no \"ENT*\": sources may be missing; nothing pruned\n"
+         "lorvex: copy.pbg: copy.pbg: is a library this run reads\n"},
+    });
+    // clang-format on
+}
+
+TEST_F(CommandLine, Listing) {
+    const std::string heading = "Listing entries...\n--\n";
+    EXPECT_EQ(sampleListing.substr(sampleListing.size() - 19), "\nTotal objects: 16\n");
+    // clang-format off
+    expectRuns({
+        {{"-V", "sample.pbl", "ignored"}, 0, sampleListing, ""},
         {{"-v", "empty.pbl"}, 0, heading + "--\nTotal objects: 0\n", ""},
         {{"-v", "list.pbl"}, 0, heading + line("w_main.srw", "000000128") +
             "app.sra                                           000000085 18.06.2004 11:00:00\n"
@@ -95,18 +143,31 @@ TEST(CommandLine, ExitCodesMessagesAndListings) {
             line("PCODE\\" + cedillas.substr(0, 92), "000000000") +
             line("RESOURCES\\C:\\img\\\xC3\xA7.bmp", "000000003") + line("PCODE\\z", "000000000") +
             "--\nTotal objects: 7\n", ""},
+        {{"-v", "fifo"}, 2, kOpenError, "lorvex: fifo: cannot open: is not a regular file\n"},
+        {{"-v", "/nonexistent/lib.pbl"}, 2, kOpenError,
+         "lorvex: /nonexistent/lib.pbl: cannot open: No such file or directory\n"},
+        {{"-v", "rootless"}, 2, kOpenError, "lorvex: rootless: not a library: its root node cannot be read\n"},
+    });
+    // clang-format on
+}
+
+TEST_F(CommandLine, Checks) {
+    // clang-format off
+    expectRuns({
         {{"-T", "sample.pbl"}, 0, "Checked 16 entries: 16 intact\n", ""},
-        {{"-t", "cut"}, 4, "PCODE\\a.win: data block at " + block + " cannot be read: the library is truncated\n"
+        {{"-t", "cut"}, 4, "PCODE\\a.win: data block at " + cutBlock + " cannot be read: the library is truncated\n"
                            "Checked 6 entries: 1 damaged\n", "lorvex: cut: 1 damaged, as listed above\n"},
-        {{"-t", "lost.pbl"}, 4, "directory: the record at " + std::to_string(lost.recordOffsets[1][0]) +
+        {{"-t", "lost.pbl"}, 4, "directory: the record at " + lostRecord +
                                 " has no \"ENT*\": entries may be missing\nChecked 1 entries: 1 damaged\n",
          "lorvex: lost.pbl: 1 damaged, as listed above\n"},
-        {{"-s", "lost.pbl", "copy.pbg"}, 4,
-         "lost.pbl -> ./lost.pbl.src: 0 written, 0 unchanged, 0 removed\n"
-         "copy.pbg -> ./copy.pbg.src: 0 written, 0 unchanged, 0 removed\n",
-         "lorvex: lost.pbl: directory: the record at " + std::to_string(lost.recordOffsets[1][0]) +
-         " has no \"ENT*\": sources may be missing; nothing pruned\n"
-         "lorvex: copy.pbg: copy.pbg: is a library this run reads\n"},
+        {{"-t", "."}, 2, kOpenError, "lorvex: .: cannot open: Is a directory\n"},
+    });
+    // clang-format on
+}
+
+TEST_F(CommandLine, ExtractionAndItsFailures) {
+    // clang-format off
+    expectRuns({
         {{"-E", "sample.pbl", "nothing"}, 0, "", "lorvex: nothing: not found in sample.pbl\n"},
         {{"-e", "sample.pbl", "sample.pbl", "*.*"}, 0, "",
          "lorvex: hint: sample.pbl is a library too, but only one library is read per run: the names after "
@@ -120,27 +181,17 @@ TEST(CommandLine, ExitCodesMessagesAndListings) {
         {{"-e", "lib.pbl", "PCODE\\hard.win"}, 4, "Extracting \"PCODE\\hard.win\"\n",
          "lorvex: hard.win: cannot create: has other hard links, which would change too\n"},
         {{"-e", "lib.pbl", "fifo"}, 0, "", "lorvex: fifo: not found in lib.pbl\n"},
-        {{"-v", "fifo"}, 2, openError, "lorvex: fifo: cannot open: is not a regular file\n"},
-        {{"-v", "/nonexistent/lib.pbl"}, 2, openError,
-         "lorvex: /nonexistent/lib.pbl: cannot open: No such file or directory\n"},
-        {{"-t", "."}, 2, openError, "lorvex: .: cannot open: Is a directory\n"},
-        {{"-e", "seven"}, 2, openError, "lorvex: seven: not a library: only 7 bytes long\n"},
-        {{"-v", "rootless"}, 2, openError, "lorvex: rootless: not a library: its root node cannot be read\n"},
-    };
+        {{"-e", "seven"}, 2, kOpenError, "lorvex: seven: not a library: only 7 bytes long\n"},
+    });
     // clang-format on
-    for (const Case& c : cases) {
-        RunResult result = runLorvex(c.arguments);
-        if (c.exitCode == 1 && result.output.rfind("Lorvex 1.0.5 ", 0) == 0)
-            result.output.erase(0, result.output.find('\n') + 1);  // the banner
-        EXPECT_EQ(result.exitCode, c.exitCode) << c.output;
-        EXPECT_EQ(result.output, c.output);
-        EXPECT_EQ(result.errors, c.errors);
-    }
-    EXPECT_EQ(readFile("outside") + std::to_string(filesIn(".").size()), "kept18");
-    // The real binary, with standard output that cannot be written and with
-    // export files that cannot grow past 512 bytes.
+    EXPECT_EQ(readFile("outside") + std::to_string(filesIn(".").size()), "kept16");
+}
+
+// The real binary, with standard output that cannot be written and with
+// export files that cannot grow past 512 bytes.
+TEST_F(CommandLine, TheRealBinaryEndToEnd) {
     const std::string lorvex = LORVEX_BINARY;
-    EXPECT_EQ(runShell(lorvex + " -v sample.pbl").output, listing);
+    EXPECT_EQ(runShell(lorvex + " -v sample.pbl").output, sampleListing);
     EXPECT_EQ(runShell(lorvex + " -v sample.pbl >/dev/full").exitCode, 4);
     EXPECT_EQ(runShell("trap '' XFSZ; ulimit -f 1; " + lorvex + " -e sample.pbl").exitCode, 4);
     EXPECT_EQ(runShell(lorvex + " -e sample.pbl").exitCode, 0);
