@@ -195,6 +195,12 @@ TEST_F(CommandLine, TheRealBinaryEndToEnd) {
     EXPECT_EQ(runShell(lorvex + " -v sample.pbl >/dev/full").exitCode, 4);
     EXPECT_EQ(runShell("trap '' XFSZ; ulimit -f 1; " + lorvex + " -e sample.pbl").exitCode, 4);
     EXPECT_EQ(runShell(lorvex + " -e sample.pbl").exitCode, 0);
+    // A folder deeper than any stack, and longer than any path.
+    const std::string deep = repeat("a/", 40000);
+    const RunResult tooDeep = runShell(lorvex + " -s -o " + deep + " sample.pbl 2>&1");
+    EXPECT_EQ(tooDeep.exitCode, 4);
+    EXPECT_EQ(tooDeep.output, "lorvex: sample.pbl: " + deep +
+                                  "/sample.pbl.src: cannot create the folder: File name too long\n");
     EXPECT_TRUE(readFile(std::string(LORVEX_SOURCE_DIR) + "/examples/sample.pbl") ==
                 readFile("sample.pbl"))
         << "regenerate with: make_sample examples/sample.pbl";
