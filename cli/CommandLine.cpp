@@ -1,5 +1,6 @@
 #include "cli/CommandLine.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,24 @@ void hintAtSecondLibrary(const std::vector<std::string>& names, std::FILE* error
     }
 }
 
+// "-t" on every library named; with several, each line of a library's report
+// starts with its path. The largest exit code wins.
+int checkLibraries(const std::vector<std::string>& paths, std::FILE* out, std::FILE* errors) {
+    int code = kExitDone;
+    for (const std::string& path : paths) {
+        const std::string prefix = paths.size() > 1 ? path + ": " : "";
+        LibraryReader reader;
+        if (!reader.open(path)) {
+            std::fprintf(out, "%sFile open error or wrong format!\n", prefix.c_str());
+            report(errors, path, reader.error());
+            code = std::max<int>(code, kExitOpenError);
+        } else if (!checkLibrary(reader, path, prefix, out, errors)) {
+            code = kExitExportFailed;
+        }
+    }
+    return code;
+}
+
 }  // namespace
 
 int runCommandLine(int argc, const char* const* argv, std::FILE* out, std::FILE* errors) {
@@ -71,6 +90,7 @@ int runCommandLine(int argc, const char* const* argv, std::FILE* out, std::FILE*
         std::fprintf(out, "Unknown command line switch: %s\n", command.c_str());
         return kExitUnknownSwitch;
     }
+    if (check) return checkLibraries(rest, out, errors);
     LibraryReader reader;
     if (!reader.open(rest.front())) {
         std::fputs("File open error or wrong format!\n", out);
@@ -81,8 +101,6 @@ int runCommandLine(int argc, const char* const* argv, std::FILE* out, std::FILE*
         listEntries(reader, out);
         return kExitDone;
     }
-    if (check)
-        return checkLibrary(reader, rest.front(), out, errors) ? kExitDone : kExitExportFailed;
     const std::vector<std::string> names(rest.begin() + 1, rest.end());
     hintAtSecondLibrary(names, errors);
     return extractEntries(reader, rest.front(), names, out, errors) ? kExitDone : kExitExportFailed;

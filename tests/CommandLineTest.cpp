@@ -158,9 +158,15 @@ TEST_F(CommandLine, Checks) {
         {{"-t", "cut"}, 4, "PCODE\\a.win: data block at " + cutBlock + " cannot be read: the library is truncated\n"
                            "Checked 6 entries: 1 damaged\n", "lorvex: cut: 1 damaged, as listed above\n"},
         {{"-t", "lost.pbl"}, 4, "directory: the record at " + lostRecord +
-                                " has no \"ENT*\": entries may be missing\nChecked 1 entries: 1 damaged\n",
+                                " has no \"ENT*\": entries may be missing\nChecked 1 entry: 1 damaged\n",
          "lorvex: lost.pbl: 1 damaged, as listed above\n"},
         {{"-t", "."}, 2, kOpenError, "lorvex: .: cannot open: Is a directory\n"},
+        {{"-t", "seven", "empty.pbl"}, 2, "seven: " + kOpenError + "empty.pbl: Checked 0 entries: 0 intact\n",
+         "lorvex: seven: not a library: only 7 bytes long\n"},
+        {{"-t", "cut", "seven", "sample.pbl"}, 4, "cut: PCODE\\a.win: data block at " + cutBlock + " cannot be read: "
+         "the library is truncated\ncut: Checked 6 entries: 1 damaged\nseven: " + kOpenError +
+         "sample.pbl: Checked 16 entries: 16 intact\n",
+         "lorvex: cut: 1 damaged, as listed above\nlorvex: seven: not a library: only 7 bytes long\n"},
     });
     // clang-format on
 }

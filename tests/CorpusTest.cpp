@@ -41,7 +41,7 @@ TEST(Corpus, LibrariesListCheckExtractAndExportTheirSources) {
         EXPECT_EQ(arguments.size(), static_cast<std::size_t>(count) + 2) << library;
         EXPECT_NE(listing.find("--\nTotal objects: " + total + "\n"), std::string::npos);
         EXPECT_EQ(runLorvex({"-t", path}).output,
-                  "Checked " + total + " entries: " + total + " intact\n");
+                  "Checked " + total + (count == 1 ? " entry: " : " entries: ") + total + " intact\n");
         EXPECT_EQ(runLorvex({"-e", path}).exitCode, 0) << library;
         const RunResult named = runLorvex(arguments);
         EXPECT_EQ(named.exitCode, 0) << library;
