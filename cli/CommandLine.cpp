@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "check/CheckLibrary.h"
+#include "cli/OptionValue.h"
 #include "cli/SyncOptions.h"
 #include "cli/Version.h"
 #include "extract/ExtractEntries.h"
@@ -40,6 +41,15 @@ void hintAtSecondLibrary(const std::vector<std::string>& names, std::FILE* error
     }
 }
 
+// Opens path for a command, or says on both streams why it cannot.
+bool openLibrary(LibraryReader& reader, const std::string& path, const std::string& linePrefix,
+                 std::FILE* out, std::FILE* errors) {
+    if (reader.open(path)) return true;
+    std::fprintf(out, "%sFile open error or wrong format!\n", linePrefix.c_str());
+    report(errors, path, reader.error());
+    return false;
+}
+
 // "-t" on every library named; with several, each line of a library's report
 // starts with its path. The largest exit code wins.
 int checkLibraries(const std::vector<std::string>& paths, std::FILE* out, std::FILE* errors) {
@@ -47,15 +57,44 @@ int checkLibraries(const std::vector<std::string>& paths, std::FILE* out, std::F
     for (const std::string& path : paths) {
         const std::string prefix = paths.size() > 1 ? path + ": " : "";
         LibraryReader reader;
-        if (!reader.open(path)) {
-            std::fprintf(out, "%sFile open error or wrong format!\n", prefix.c_str());
-            report(errors, path, reader.error());
+        if (!openLibrary(reader, path, prefix, out, errors)) {
             code = std::max<int>(code, kExitOpenError);
         } else if (!checkLibrary(reader, path, prefix, out, errors)) {
             code = kExitExportFailed;
         }
     }
     return code;
+}
+
+// "-e [-o DIR] LIB [names...]": options come before the library, so every
+// argument after it is an entry name.
+int extractEntries(const std::vector<std::string>& arguments, std::FILE* out, std::FILE* errors) {
+    std::string folder;
+    std::size_t i = 0;
+    for (bool missing = false; i < arguments.size(); ++i) {
+        if (arguments[i] == "--") {
+            ++i;
+            break;
+        }
+        if (!takeValue(arguments, i, "--output", "-o", folder, missing)) break;
+        if (missing || folder.empty()) {
+            report(errors, arguments[i],
+                   missing ? "needs a value" : "takes the folder to write into");
+            return kExitUnknownSwitch;
+        }
+    }
+    if (i >= arguments.size()) {
+        printUsage(out);
+        return kExitUsage;
+    }
+    const std::string& library = arguments[i];
+    LibraryReader reader;
+    if (!openLibrary(reader, library, "", out, errors)) return kExitOpenError;
+    const std::vector<std::string> names(arguments.begin() + static_cast<std::ptrdiff_t>(i) + 1,
+                                         arguments.end());
+    hintAtSecondLibrary(names, errors);
+    return extractEntries(reader, library, names, folder, out, errors) ? kExitDone
+                                                                       : kExitExportFailed;
 }
 
 }  // namespace
@@ -91,19 +130,11 @@ int runCommandLine(int argc, const char* const* argv, std::FILE* out, std::FILE*
         return kExitUnknownSwitch;
     }
     if (check) return checkLibraries(rest, out, errors);
+    if (extract) return extractEntries(rest, out, errors);
     LibraryReader reader;
-    if (!reader.open(rest.front())) {
-        std::fputs("File open error or wrong format!\n", out);
-        report(errors, rest.front(), reader.error());
-        return kExitOpenError;
-    }
-    if (list) {
-        listEntries(reader, out);
-        return kExitDone;
-    }
-    const std::vector<std::string> names(rest.begin() + 1, rest.end());
-    hintAtSecondLibrary(names, errors);
-    return extractEntries(reader, rest.front(), names, out, errors) ? kExitDone : kExitExportFailed;
+    if (!openLibrary(reader, rest.front(), "", out, errors)) return kExitOpenError;
+    listEntries(reader, out);
+    return kExitDone;
 }
 
 }  // namespace lorvex

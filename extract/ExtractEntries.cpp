@@ -10,17 +10,17 @@ namespace lorvex {
 
 namespace {
 
-// Writes entry to the file of its output name; an export counts only when the
-// whole file reached the disk.
+// Writes entry to the file of its output name in folder; an export counts
+// only when the whole file reached the disk. Output names hold no separator.
 bool exportEntry(LibraryReader& reader, const CurrentEntry& entry, VisitedSet& visited,
-                 OutputFile& file, std::FILE* errors) {
-    const std::string outputName = entry.displayName + baseNameOffset(entry.displayName);
+                 const std::string& folder, OutputFile& file, std::FILE* errors) {
+    const std::string outputName = folder + (entry.displayName + baseNameOffset(entry.displayName));
     std::string reason;
     bool exported = file.create(outputName, reader.file().identity());
     if (exported) {
         exported =
             ExportWriter(reader.file(), reader.generation()).write(entry, visited, file, reason);
-        exported = file.close() && exported;
+        exported = file.close(entry.modificationTime) && exported;
     }
     if (file.failure() != nullptr) reason = file.failure();
     if (!exported) report(errors, outputName, reason);
@@ -30,7 +30,15 @@ bool exportEntry(LibraryReader& reader, const CurrentEntry& entry, VisitedSet& v
 }  // namespace
 
 bool extractEntries(LibraryReader& reader, const std::string& libraryName,
-                    const std::vector<std::string>& names, std::FILE* out, std::FILE* errors) {
+                    const std::vector<std::string>& names, const std::string& folder,
+                    std::FILE* out, std::FILE* errors) {
+    if (!platform::makeFolders(folder)) {
+        report(errors, folder, "cannot create the folder: " + platform::lastError());
+        return false;
+    }
+    // Names are joined to the folder as they are: they hold no separator.
+    const char last = folder.empty() ? '/' : folder.back();
+    const std::string prefix = last == '/' || last == '\\' ? folder : folder + '/';
     OutputFile file;
     if (names.empty() || names.front() == "*.*") {
         // Entries of one extraction of all may not share data blocks: a chain
@@ -39,7 +47,8 @@ bool extractEntries(LibraryReader& reader, const std::string& libraryName,
         VisitedSet exported(reader.file().size(), DataBlock::kSize);
         if (!reader.rewind()) return false;
         while (reader.next()) {
-            if (!exportEntry(reader, reader.current(), exported, file, errors)) return false;
+            if (!exportEntry(reader, reader.current(), exported, prefix, file, errors))
+                return false;
         }
         return true;
     }
@@ -53,7 +62,7 @@ bool extractEntries(LibraryReader& reader, const std::string& libraryName,
         std::fprintf(out, "Extracting \"%s\"\n", entry.displayName);
         // Each named export may read blocks another one read, but not its own twice.
         VisitedSet visited(reader.file().size(), DataBlock::kSize);
-        if (!exportEntry(reader, entry, visited, file, errors)) return false;
+        if (!exportEntry(reader, entry, visited, prefix, file, errors)) return false;
     }
     return true;
 }

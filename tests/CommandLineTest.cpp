@@ -188,9 +188,22 @@ TEST_F(CommandLine, ExtractionAndItsFailures) {
          "lorvex: hard.win: cannot create: has other hard links, which would change too\n"},
         {{"-e", "lib.pbl", "fifo"}, 0, "", "lorvex: fifo: not found in lib.pbl\n"},
         {{"-e", "seven"}, 2, kOpenError, "lorvex: seven: not a library: only 7 bytes long\n"},
+        {{"-e", "-o", "out/sub", "sample.pbl"}, 0, "", ""},
+        {{"-e", "-oout2", "--", "lib.pbl", "b.srw"}, 0, "Extracting \"b.srw\"\n", ""},
+        {{"-e", "-o", "new", "seven"}, 2, kOpenError, "lorvex: seven: not a library: only 7 bytes long\n"},
+        {{"-e", "--output=outside", "lib.pbl"}, 4, "", "lorvex: outside: cannot create the folder: File exists\n"},
+        {{"-e", "-o"}, 3, "", "lorvex: -o: needs a value\n"}, {{"-e", "-o", "out"}, 1, kUsage, ""},
     });
     // clang-format on
-    EXPECT_EQ(readFile("outside") + std::to_string(filesIn(".").size()), "kept16");
+    EXPECT_EQ(readFile("outside") + std::to_string(filesIn(".").size()), "kept18");
+    EXPECT_EQ(filesIn("out/sub").size(), 16U);
+    EXPECT_EQ(filesIn("out2"), std::vector<std::string>{"b.srw"});
+    // Files get the entries' stored times.
+    struct stat status {};
+    for (const auto& [file, time] : {std::pair<const char*, time_t>{"out/sub/w_main.srw", 1087556460},
+                                     {"out/sub/logo.bmp", 1087556700}, {"out2/b.srw", 0}}) {
+        EXPECT_EQ(stat(file, &status) == 0 ? status.st_mtime : -1, time) << file;
+    }
 }
 
 // The real binary, with standard output that cannot be written and with
