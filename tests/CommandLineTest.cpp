@@ -4,6 +4,7 @@
 
 #include <sys/stat.h>
 
+#include "cli/SyncOptions.h"
 #include "cli/Version.h"
 #include "examples/SampleLibrary.h"
 #include "tests/support/TestFiles.h"
@@ -112,6 +113,11 @@ TEST_F(CommandLine, UsageAndOptions) {
         {{"-s", "sample.pbl", "--codepage", "65001"}, 3, "", "lorvex: --codepage: takes one of the code pages 874, 932, "
                                                                 "936, 949, 950 and 1250 to 1258\n"},
         {{"-s", "--pruned", "sample.pbl"}, 3, "Unknown command line switch: --pruned\n", ""},
+        {{"-s", "-oout", "--encoding=UTF-8", "--", "sample.pbl"}, 0,
+         "sample.pbl -> out/sample.pbl.src: 6 written, 0 unchanged, 0 removed\n", ""},
+        {{"-s", "--encoding", "Native", "-o", "native", "sample.pbl"}, 0,
+         "sample.pbl -> native/sample.pbl.src: 6 written, 0 unchanged, 0 removed\n", ""},
+        {{"-e", "sample.pbl", "w_main.srw"}, 0, "Extracting \"w_main.srw\"\n", ""},
         {{"-s", "lost.pbl", "copy.pbg"}, 4,
          "lost.pbl -> ./lost.pbl.src: 0 written, 0 unchanged, 0 removed\n"
          "copy.pbg -> ./copy.pbg.src: 0 written, 0 unchanged, 0 removed\n",
@@ -120,6 +126,16 @@ TEST_F(CommandLine, UsageAndOptions) {
          "lorvex: copy.pbg: copy.pbg: is a library this run reads\n"},
     });
     // clang-format on
+    EXPECT_EQ(readFile("native/sample.pbl.src/w_main.srw"), readFile("w_main.srw"));
+}
+
+TEST(SyncOptions, CheckAndWhetherAnEncodingWasGiven) {
+    SyncOptions options;
+    std::string problem, reason;
+    EXPECT_TRUE(parseSyncOptions({"--check", "a.pbl"}, options, problem, reason));
+    EXPECT_TRUE(options.dryRun && !options.encodingGiven);
+    EXPECT_TRUE(parseSyncOptions({"--encoding=utf8"}, options, problem, reason));
+    EXPECT_TRUE(options.encodingGiven);
 }
 
 TEST_F(CommandLine, Listing) {
