@@ -1,7 +1,10 @@
 #include "extract/ExtractEntries.h"
 
+#include <unordered_set>
+
 #include "extract/EntryLookup.h"
 #include "extract/ExportWriter.h"
+#include "extract/NamePattern.h"
 #include "extract/OutputFile.h"
 #include "library/EntryNames.h"
 #include "library/Report.h"
@@ -25,6 +28,34 @@ bool exportEntry(LibraryReader& reader, const CurrentEntry& entry, VisitedSet& v
     if (file.failure() != nullptr) reason = file.failure();
     if (!exported) report(errors, outputName, reason);
     return exported;
+}
+
+// The names to export: each name as given, and in place of a pattern the
+// display names it matches, in library order, each once. A pattern that
+// matches nothing stays, to be reported as not found: it would have matched
+// an entry of its own name.
+std::vector<std::string> expandPatterns(LibraryReader& reader,
+                                        const std::vector<std::string>& names) {
+    std::vector<std::pair<std::size_t, NamePattern>> patterns;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (NamePattern::isPattern(names[i])) patterns.emplace_back(i, NamePattern(names[i]));
+    }
+    std::vector<std::vector<std::string>> matches(names.size());
+    std::vector<std::unordered_set<std::string>> matched(names.size());
+    for (bool more = !patterns.empty() && reader.rewind() && reader.next(); more;
+         more = reader.next()) {
+        const char* displayName = reader.current().displayName;
+        for (const auto& [i, pattern] : patterns) {
+            if (pattern.matches(displayName) && matched[i].insert(foldedName(displayName)).second)
+                matches[i].emplace_back(displayName);
+        }
+    }
+    std::vector<std::string> expanded;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (matches[i].empty()) expanded.push_back(names[i]);
+        expanded.insert(expanded.end(), matches[i].begin(), matches[i].end());
+    }
+    return expanded;
 }
 
 }  // namespace
@@ -52,9 +83,10 @@ bool extractEntries(LibraryReader& reader, const std::string& libraryName,
         }
         return true;
     }
-    const EntryLookup lookup(reader, names);
+    const std::vector<std::string> requests = expandPatterns(reader, names);
+    const EntryLookup lookup(reader, requests);
     CurrentEntry entry;
-    for (const std::string& name : names) {
+    for (const std::string& name : requests) {
         if (!lookup.find(name, entry)) {
             report(errors, name, "not found in " + libraryName);
             continue;
