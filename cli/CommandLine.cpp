@@ -6,8 +6,9 @@
 
 #include "check/CheckLibrary.h"
 #include "cli/OptionValue.h"
+#include "cli/ScriptListingOptions.h"
 #include "cli/SyncOptions.h"
-#include "cli/Version.h"
+#include "cli/Usage.h"
 #include "extract/ExtractEntries.h"
 #include "library/EntryNames.h"
 #include "library/LibraryReader.h"
@@ -19,16 +20,6 @@ namespace lorvex {
 
 namespace {
 
-void printUsage(std::FILE* out) {
-    std::fputs("Lorvex " LORVEX_VERSION " - lists and extracts the entries of library files\n",
-               out);
-    std::fputs(
-        "USAGE: lorvex <switch> <library_file> [library_entries ...]\n Switches are: \n"
-        "\t-v\tlist entries\n\t-e\textract entries\n"
-        "\t-t\tcheck entries\n\t-s\texport the sources of libraries into folders (see lorvex(1))\n",
-        out);
-}
-
 // A first entry name that is itself a library suggests a shell wildcard meant
 // for several libraries; only the first is read.
 void hintAtSecondLibrary(const std::vector<std::string>& names, std::FILE* errors) {
@@ -39,6 +30,15 @@ void hintAtSecondLibrary(const std::vector<std::string>& names, std::FILE* error
                    " is a library too, but only one library is read per run: "
                    "the names after it are entry names");
     }
+}
+
+// An option that cannot be read: an unknown one as unknown switches always
+// were, a bad value with the reason.
+int optionError(const std::string& problem, const std::string& reason, std::FILE* out,
+                std::FILE* errors) {
+    if (reason.empty()) std::fprintf(out, "Unknown command line switch: %s\n", problem.c_str());
+    if (!reason.empty()) report(errors, problem, reason);
+    return kExitUnknownSwitch;
 }
 
 // Opens path for a command, or says on both streams why it cannot.
@@ -106,21 +106,26 @@ int runCommandLine(int argc, const char* const* argv, std::FILE* out, std::FILE*
     }
     const std::string command = argv[1];
     const std::vector<std::string> rest(argv + 2, argv + argc);
+    std::string problem, reason;
     if (equalsIgnoringCase(command.c_str(), "-s")) {
         SyncOptions options;
-        std::string problem;
-        std::string reason;
-        if (!parseSyncOptions(rest, options, problem, reason)) {
-            if (reason.empty())
-                std::fprintf(out, "Unknown command line switch: %s\n", problem.c_str());
-            if (!reason.empty()) report(errors, problem, reason);
-            return kExitUnknownSwitch;
-        }
+        if (!parseSyncOptions(rest, options, problem, reason))
+            return optionError(problem, reason, out, errors);
         if (options.libraries.empty()) {
             printUsage(out);
             return kExitUsage;
         }
         return syncSources(options, out, errors);
+    }
+    if (equalsIgnoringCase(command.c_str(), "-l")) {
+        ScriptListingOptions options;
+        if (!parseScriptListingOptions(rest, options, problem, reason))
+            return optionError(problem, reason, out, errors);
+        if (options.libraries.empty()) {
+            printUsage(out);
+            return kExitUsage;
+        }
+        return listForScripts(options, out, errors);
     }
     const bool list = equalsIgnoringCase(command.c_str(), "-v");
     const bool extract = equalsIgnoringCase(command.c_str(), "-e");

@@ -12,8 +12,9 @@ namespace lorvex {
 // folder (the current directory when empty; created with its parents when
 // missing), with the entry's stored time. Named extraction prints an
 // extracting line for each entry it finds, a pattern standing for the display
-// names it matches; names it does not find are reported on errors and skipped. False when an export failed: the extraction
-// then stopped there, and errors says why.
+// names it matches; names it does not find are reported on errors and skipped.
+// False when an export failed: the extraction then stopped there, and errors
+// says why.
 [[nodiscard]] bool extractEntries(LibraryReader& reader, const std::string& libraryName,
                                   const std::vector<std::string>& names, const std::string& folder,
                                   std::FILE* out, std::FILE* errors);

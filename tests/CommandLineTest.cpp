@@ -54,6 +54,14 @@ protected:
         BuiltLibrary lost = buildLibrary(LibraryLayout{{NodeLayout{{entry("a.win", "")}, -1, 1}, NodeLayout{{entry("b.win", "")}}}});
         lost.put32(lost.recordOffsets[1][0], 0);  // the second node's record has no "ENT*"
         lostRecord = std::to_string(lost.recordOffsets[1][0]);
+        BuiltLibrary scripts = buildLibrary(oneNode(
+            {entry("w.srw", "src"), entry("w.bin", "BIN!", 9), with(entry("caf\xE9.srw", "\xE9t\xE9" "data"), 3),
+             entry("caf\xE9.bin", "B"), with(entry("C:\\a\tb.bmp", "q\"\\\t\n\rx"), 6), with(entry("gone.win", "zz"), 2)}));
+        scripts.put32(scripts.field(0, 5, 0), 0x10000000);  // its comment's block lies past the end
+        ASSERT_TRUE(scripts.writeTo("scripts.pbl"));
+        ASSERT_TRUE(buildLibrary(oneNode({with(entry("\xC3\xA7.srw", wide("hix")), 2),
+                                          with(entry("b.srw", std::string("\0\xD8zz", 4)), 1)}, true))
+                        .writeTo("wide\xFF.pbl"));  // a lone surrogate in a comment, a path that is not UTF-8
         ASSERT_TRUE(cut.writeTo("lib.pbl"));
         cut.bytes.resize(cut.blockOffsets[0][1][1] + 100);
         const std::pair<const char*, BuiltLibrary> libraries[] = {
@@ -167,6 +175,54 @@ TEST_F(CommandLine, Listing) {
     // clang-format on
 }
 
+// A line of the listing for scripts: the seven fields, then the hex columns.
+std::string tsv(const std::string& library, const std::string& entry, const char* kind, const char* bytes,
+                const char* time, const std::string& comment = "", const std::string& companion = "",
+                const std::string& hexColumns = "\t\t") {
+    return library + "\t" + entry + "\t" + kind + "\t" + bytes + "\t" + time + "Z\t" + comment + "\t" +
+           companion + "\t" + hexColumns + "\n";
+}
+
+TEST_F(CommandLine, ListingForScripts) {
+    const std::string header =
+        "library\tentry\tkind\tbytes\tmodified\tcomment\tcompanion\tentry_hex\tcomment_hex\tcompanion_hex\n";
+    const char* epoch = "1970-01-01T00:00:00";
+    const std::string gone = "lorvex: scripts.pbl: PCODE\\gone.win: its comment cannot be read: data block at "
+                             "268435456 cannot be read: the library is truncated\n";
+    // clang-format off
+    expectRuns({
+        {{"-l", "list.pbl"}, 0, header + tsv("list.pbl", "w_main.srw", "source", "100", epoch) +
+            tsv("list.pbl", "app.sra", "source", "36", "2004-06-18T11:00:00", "yyyy") +
+            tsv("list.pbl", "w_main.win", "compiled", "77", "2000-02-29T00:00:00") +
+            tsv("list.pbl", "C:\\\\img\\\\logo.bmp", "resource", "2", "1970-01-01T00:00:01") +
+            tsv("list.pbl", std::string(48, 'w') + ".srw", "source", "0", epoch) +
+            tsv("list.pbl", "first", "compiled", "0", "2038-01-19T03:14:08") +
+            tsv("list.pbl", "last", "compiled", "0", "2106-02-07T06:28:15"), ""},
+        {{"-l", "--json", "scripts.pbl", "seven", "wide\xFF.pbl", "lost.pbl"}, 4,
+         R"({"library":"scripts.pbl","entry":"w.srw","kind":"source","bytes":3,"modified":"1970-01-01T00:00:00Z","comment":"","companion":"w.bin"}
+{"library":"scripts.pbl","entry":"w.bin","kind":"compiled","bytes":4,"modified":"1970-01-01T00:00:09Z","comment":""}
+{"library":"scripts.pbl","entry_hex":"636166e92e737277","kind":"source","bytes":4,"modified":"1970-01-01T00:00:00Z","comment_hex":"e974e9","companion_hex":"636166e92e62696e"}
+{"library":"scripts.pbl","entry_hex":"636166e92e62696e","kind":"compiled","bytes":1,"modified":"1970-01-01T00:00:00Z","comment":""}
+{"library":"scripts.pbl","entry":"C:\\a\tb.bmp","kind":"resource","bytes":1,"modified":"1970-01-01T00:00:00Z","comment":"q\"\\\t\n\r"}
+{"library_hex":"77696465ff2e70626c","entry":")" "\xC3\xA7" R"(.srw","kind":"source","bytes":2,"modified":"1970-01-01T00:00:00Z","comment":"hi"}
+{"library_hex":"77696465ff2e70626c","entry":"b.srw","kind":"source","bytes":2,"modified":"1970-01-01T00:00:00Z","comment_hex":"00d8"}
+{"library":"lost.pbl","entry":"a.win","kind":"compiled","bytes":0,"modified":"1970-01-01T00:00:00Z","comment":""}
+)", gone + "lorvex: seven: not a library: only 7 bytes long\nlorvex: lost.pbl: directory: the record at " +
+            lostRecord + " has no \"ENT*\": entries may be missing\n"},
+        {{"-l", "scripts.pbl", "--codepage=1252"}, 4, header + tsv("scripts.pbl", "w.srw", "source", "3", epoch, "", "w.bin") +
+            tsv("scripts.pbl", "w.bin", "compiled", "4", "1970-01-01T00:00:09") +
+            tsv("scripts.pbl", "caf\xC3\xA9.srw", "source", "4", epoch, "\xC3\xA9t\xC3\xA9", "caf\xC3\xA9.bin") +
+            tsv("scripts.pbl", "caf\xC3\xA9.bin", "compiled", "1", epoch) +
+            tsv("scripts.pbl", "C:\\\\a\\tb.bmp", "resource", "1", epoch, "q\"\\\\\\t\\n\\r"), gone},
+        {{"-l", "--", "--json"}, 2, header, "lorvex: --json: cannot open: No such file or directory\n"},
+        {{"-L", "--codepage", "65001", "list.pbl"}, 3, "", "lorvex: --codepage: takes one of the code pages 874, "
+                                                          "932, 936, 949, 950 and 1250 to 1258\n"},
+        {{"-l", "--jsn", "list.pbl"}, 3, "Unknown command line switch: --jsn\n", ""},
+        {{"-l", "--json"}, 1, kUsage, ""},
+    });
+    // clang-format on
+}
+
 TEST_F(CommandLine, Checks) {
     // clang-format off
     expectRuns({
@@ -211,7 +267,7 @@ TEST_F(CommandLine, ExtractionAndItsFailures) {
         {{"-e", "-o"}, 3, "", "lorvex: -o: needs a value\n"}, {{"-e", "-o", "out"}, 1, kUsage, ""},
     });
     // clang-format on
-    EXPECT_EQ(readFile("outside") + std::to_string(filesIn(".").size()), "kept19");
+    EXPECT_EQ(readFile("outside") + std::to_string(filesIn(".").size()), "kept21");
     EXPECT_EQ(filesIn("out/sub").size(), 16U);
     EXPECT_EQ(filesIn("out2"), std::vector<std::string>{"b.srw"});
     // Files get the entries' stored times.
