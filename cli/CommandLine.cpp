@@ -100,11 +100,19 @@ int extractEntries(const std::vector<std::string>& arguments, std::FILE* out, st
 }  // namespace
 
 int runCommandLine(int argc, const char* const* argv, std::FILE* out, std::FILE* errors) {
+    const std::string command = argc > 1 ? argv[1] : "";
+    if (command == "--help" || equalsIgnoringCase(command.c_str(), "-h")) {
+        printHelp(out);
+        return kExitDone;
+    }
+    if (command == "--version") {
+        printVersion(out);
+        return kExitDone;
+    }
     if (argc < 3) {
         printUsage(out);
         return kExitUsage;
     }
-    const std::string command = argv[1];
     const std::vector<std::string> rest(argv + 2, argv + argc);
     std::string problem, reason;
     if (equalsIgnoringCase(command.c_str(), "-s")) {

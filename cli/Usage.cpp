@@ -18,4 +18,33 @@ void printUsage(std::FILE* out) {
         out);
 }
 
+void printHelp(std::FILE* out) {
+    std::fputs(kBanner, out);
+    // The build leaves out the pointer to the manual page where there is none.
+    std::fputs(
+        "Usage: lorvex <switch> ...\n"
+        "  -v LIB                             list the entries\n"
+        "  -l [--json] [--codepage=N] LIB...  list the entries for scripts: TSV or JSON\n"
+        "  -e [-o DIR] LIB [NAME...]          extract entries: all, or by name or pattern\n"
+        "  -t LIB...                          check libraries, writing nothing\n"
+        "  -s [OPTIONS] LIB_OR_TARGET...      export sources into folders of text files\n"
+        "  -h, --help                         show this help\n"
+        "  --version                          show the version\n"
+        "Options of -s:\n"
+        "  -o DIR, --output=DIR  where the folders go (default: the current directory)\n"
+        "  --encoding=NAME       utf8 (the default; also utf-8), hexascii or native\n"
+        "  --codepage=N          874, 932, 936, 949, 950, 1250-1258: of single-byte text\n"
+        "  --prune               also remove the files of sources no longer in a library\n"
+        "  --check               write nothing; tell what a run would change\n"
+        "  --                    end of options: the arguments after it are files\n"
+        "Switches ignore letter case; options take --name=value or --name value.\n"
+        "Exit codes: 0 done, 1 usage, 2 a library could not be opened, 3 unknown switch\n"
+        "or option, 4 an export failed or a library is damaged.\n" LORVEX_MANUAL_HINT,
+        out);
+}
+
+void printVersion(std::FILE* out) {
+    std::fputs("lorvex " LORVEX_VERSION "\n", out);
+}
+
 }  // namespace lorvex

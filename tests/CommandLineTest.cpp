@@ -111,9 +111,15 @@ protected:
     std::string cedillas = repeat("\xC3\xA7", 60), cutBlock, lostRecord, sampleListing;
 };
 
-TEST_F(CommandLine, UsageAndOptions) {
+TEST_F(CommandLine, UsageHelpVersionAndOptions) {
+    // The help is the one the README shows.
+    const std::string readme = readFile(std::string(LORVEX_SOURCE_DIR) + "/README.md");
+    const std::size_t help = readme.find("```\n", readme.find("## Usage\n")) + 4;
+    const std::string helpText = readme.substr(help, readme.find("```\n", help) - help);
     // clang-format off
     expectRuns({
+        {{"--help"}, 0, helpText, ""}, {{"-H", "sample.pbl"}, 0, helpText, ""},
+        {{"--version"}, 0, "lorvex " LORVEX_VERSION "\n", ""},
         {{}, 1, kUsage, ""}, {{"-v"}, 1, kUsage, ""}, {{"-x"}, 1, kUsage, ""}, {{"-s", "-o", "out"}, 1, kUsage, ""},
         {{"-x", "/nonexistent/lib.pbl"}, 3, "Unknown command line switch: -x\n", ""},
         {{"--v", "sample.pbl"}, 3, "Unknown command line switch: --v\n", ""},
