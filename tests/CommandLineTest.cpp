@@ -292,6 +292,18 @@ TEST_F(CommandLine, TheRealBinaryEndToEnd) {
     EXPECT_EQ(runShell(lorvex + " -v sample.pbl >/dev/full").exitCode, 4);
     EXPECT_EQ(runShell("trap '' XFSZ; ulimit -f 1; " + lorvex + " -e sample.pbl").exitCode, 4);
     EXPECT_EQ(runShell(lorvex + " -e sample.pbl").exitCode, 0);
+    // The README's git recipe shows a blob that is not a library as a note.
+    const std::string readme = readFile(std::string(LORVEX_SOURCE_DIR) + "/README.md");
+    const std::size_t recipe = readme.find("```sh\n", readme.find("### Libraries in git")) + 6;
+    const RunResult log = runShell(
+        "git init -q repo && cd repo && git config user.name t && git config user.email t@t && "
+        "PATH=\"$(dirname " + lorvex + "):$PATH\" && " +
+        readme.substr(recipe, readme.find("git log", recipe) - recipe) +
+        ": >app.pbl && git add -A && git commit -qm a && cp ../sample.pbl app.pbl && "
+        "git commit -qam b && git log -p 2>&1");
+    EXPECT_EQ(log.exitCode, 0);
+    EXPECT_NE(log.output.find("-not a library: 0 bytes\n+Listing entries...\n"), std::string::npos)
+        << log.output;
     // A folder deeper than any stack, and longer than any path.
     const std::string deep = repeat("a/", 40000);
     const RunResult tooDeep = runShell(lorvex + " -s -o " + deep + " sample.pbl 2>&1");
