@@ -37,6 +37,9 @@ same 4 'mkdir w_main.win' -e "$sample" 'PCODE\w_main.win' w_main.srw
 same 0 true -s -o out --codepage=1252 "$fixtures/cp1252.pbl"
 same 0 true -s -o out --encoding=hexascii --codepage=936 "$fixtures/cp936.pbl"
 same 0 true -s -o out "$fixtures/unicode.pbl"
+same 0 true --version; same 2 true -t "$sample" "$fixtures/unicode.pbl" missing.pbl "$fixtures/names.pbl"
+same 2 true -l --json --codepage=1252 "$sample" "$fixtures/cp1252.pbl" missing.pbl "$fixtures/unicode.pbl"
+same 0 true -l "$fixtures/cp936.pbl"; same 0 true -e -o out/sub "$sample" '*.sr?' 'pcode\*.BIN'
 
 # A colon, a device name, a trailing dot or space: nothing is written, here or on drive C.
 for name in 'RESOURCES\c:evil.gif' 'RESOURCES\a:b' 'PCODE\x.gif.' 'PCODE\y.gif ' nul.srw 'PCODE\CON' \
