@@ -68,7 +68,7 @@ int checkLibraries(const std::vector<std::string>& paths, std::FILE* out, std::F
 
 // "-e [-o DIR] LIB [names...]": options come before the library, so every
 // argument after it is an entry name.
-int extractEntries(const std::vector<std::string>& arguments, std::FILE* out, std::FILE* errors) {
+int runExtraction(const std::vector<std::string>& arguments, std::FILE* out, std::FILE* errors) {
     std::string folder;
     std::size_t i = 0;
     for (bool missing = false; i < arguments.size(); ++i) {
@@ -143,7 +143,7 @@ int runCommandLine(int argc, const char* const* argv, std::FILE* out, std::FILE*
         return kExitUnknownSwitch;
     }
     if (check) return checkLibraries(rest, out, errors);
-    if (extract) return extractEntries(rest, out, errors);
+    if (extract) return runExtraction(rest, out, errors);
     LibraryReader reader;
     if (!openLibrary(reader, rest.front(), "", out, errors)) return kExitOpenError;
     listEntries(reader, out);

@@ -38,7 +38,7 @@ std::string isoTime(std::uint32_t secondsSince1970) {
     return text;
 }
 
-// One library's entries, read with what the listing knows of the user.
+// Lists one library's entries as the options ask.
 class LibraryListing {
 public:
     LibraryListing(const ScriptListingOptions& options, CodePage& codePage, std::FILE* out,
