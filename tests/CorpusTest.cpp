@@ -60,7 +60,7 @@ void expectScriptListingAgrees(const std::string& path, const std::string& listi
         EXPECT_EQ(jsonField(line, "bytes"), std::to_string(file.size() - content)) << name;
         EXPECT_EQ(jsonField(line, "comment"), kind == "source" ? comment : jsonField(line, "comment")) << name;
         const std::string named = readFile(name.substr(baseNameOffset(name.c_str())));
-        const std::string start = text("Start of PowerBuilder Binary Data Section : Do NOT Edit\r\n0");
+        const std::string start = text(" Binary Data Section : Do NOT Edit\r\n0");
         const std::size_t found = named.find(start), section = found + start.size() + text("7").size();
         std::string companion = found == std::string::npos ? "" : named.substr(section, named.find(text(" "), section) - section);
         if (unicode) companion.erase(std::remove(companion.begin(), companion.end(), '\0'), companion.end());
