@@ -7,8 +7,8 @@
 
 namespace lorvex {
 
-bool checkLibrary(LibraryReader& reader, const std::string& libraryName, std::FILE* out,
-                  std::FILE* errors) {
+bool checkLibrary(LibraryReader& reader, const std::string& libraryName,
+                  const std::string& linePrefix, std::FILE* out, std::FILE* errors) {
     const EntryLookup lookup(reader, {}, true);
     ExportWriter writer(reader.file(), reader.generation());
     // Every block is read once for the entries and at most once more for the
@@ -31,14 +31,16 @@ bool checkLibrary(LibraryReader& reader, const std::string& libraryName, std::FI
             (section.companionFirstBlock != 0 &&
              !writer.write(section, sections, nowhere, reason))) {
             ++damaged;
-            std::fprintf(out, "%s: %s\n", entry.displayName, reason.c_str());
+            std::fprintf(out, "%s%s: %s\n", linePrefix.c_str(), entry.displayName, reason.c_str());
         }
     }
     if (!reader.damage().empty()) {
         ++damaged;
-        std::fprintf(out, "directory: %s: entries may be missing\n", reader.damage().c_str());
+        std::fprintf(out, "%sdirectory: %s: entries may be missing\n", linePrefix.c_str(),
+                     reader.damage().c_str());
     }
-    std::fprintf(out, "Checked %u entries: %u %s\n", checked, damaged == 0 ? checked : damaged,
+    std::fprintf(out, "%sChecked %u entr%s: %u %s\n", linePrefix.c_str(), checked,
+                 checked == 1 ? "y" : "ies", damaged == 0 ? checked : damaged,
                  damaged == 0 ? "intact" : "damaged");
     if (damaged != 0)
         report(errors, libraryName, std::to_string(damaged) + " damaged, as listed above");

@@ -1,11 +1,14 @@
 #include "cli/CommandLine.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "check/CheckLibrary.h"
+#include "cli/OptionValue.h"
+#include "cli/ScriptListingOptions.h"
 #include "cli/SyncOptions.h"
-#include "cli/Version.h"
+#include "cli/Usage.h"
 #include "extract/ExtractEntries.h"
 #include "library/EntryNames.h"
 #include "library/LibraryReader.h"
@@ -16,16 +19,6 @@
 namespace lorvex {
 
 namespace {
-
-void printUsage(std::FILE* out) {
-    std::fputs("Lorvex " LORVEX_VERSION " - lists and extracts the entries of library files\n",
-               out);
-    std::fputs(
-        "USAGE: lorvex <switch> <library_file> [library_entries ...]\n Switches are: \n"
-        "\t-v\tlist entries\n\t-e\textract entries\n"
-        "\t-t\tcheck entries\n\t-s\texport the sources of libraries into folders (see lorvex(1))\n",
-        out);
-}
 
 // A first entry name that is itself a library suggests a shell wildcard meant
 // for several libraries; only the first is read.
@@ -39,30 +32,108 @@ void hintAtSecondLibrary(const std::vector<std::string>& names, std::FILE* error
     }
 }
 
+// An option that cannot be read: an unknown one as unknown switches always
+// were, a bad value with the reason.
+int optionError(const std::string& problem, const std::string& reason, std::FILE* out,
+                std::FILE* errors) {
+    if (reason.empty()) std::fprintf(out, "Unknown command line switch: %s\n", problem.c_str());
+    if (!reason.empty()) report(errors, problem, reason);
+    return kExitUnknownSwitch;
+}
+
+// Opens path for a command, or says on both streams why it cannot.
+bool openLibrary(LibraryReader& reader, const std::string& path, const std::string& linePrefix,
+                 std::FILE* out, std::FILE* errors) {
+    if (reader.open(path)) return true;
+    std::fprintf(out, "%sFile open error or wrong format!\n", linePrefix.c_str());
+    report(errors, path, reader.error());
+    return false;
+}
+
+// "-t" on every library named; with several, each line of a library's report
+// starts with its path. The largest exit code wins.
+int checkLibraries(const std::vector<std::string>& paths, std::FILE* out, std::FILE* errors) {
+    int code = kExitDone;
+    for (const std::string& path : paths) {
+        const std::string prefix = paths.size() > 1 ? path + ": " : "";
+        LibraryReader reader;
+        if (!openLibrary(reader, path, prefix, out, errors)) {
+            code = std::max<int>(code, kExitOpenError);
+        } else if (!checkLibrary(reader, path, prefix, out, errors)) {
+            code = kExitExportFailed;
+        }
+    }
+    return code;
+}
+
+// "-e [-o DIR] LIB [names...]": options come before the library, so every
+// argument after it is an entry name.
+int runExtraction(const std::vector<std::string>& arguments, std::FILE* out, std::FILE* errors) {
+    std::string folder;
+    std::size_t i = 0;
+    for (bool missing = false; i < arguments.size(); ++i) {
+        if (arguments[i] == "--") {
+            ++i;
+            break;
+        }
+        if (!takeValue(arguments, i, "--output", "-o", folder, missing)) break;
+        if (missing || folder.empty()) {
+            report(errors, arguments[i],
+                   missing ? "needs a value" : "takes the folder to write into");
+            return kExitUnknownSwitch;
+        }
+    }
+    if (i >= arguments.size()) {
+        printUsage(out);
+        return kExitUsage;
+    }
+    const std::string& library = arguments[i];
+    LibraryReader reader;
+    if (!openLibrary(reader, library, "", out, errors)) return kExitOpenError;
+    const std::vector<std::string> names(arguments.begin() + static_cast<std::ptrdiff_t>(i) + 1,
+                                         arguments.end());
+    hintAtSecondLibrary(names, errors);
+    return extractEntries(reader, library, names, folder, out, errors) ? kExitDone
+                                                                       : kExitExportFailed;
+}
+
 }  // namespace
 
 int runCommandLine(int argc, const char* const* argv, std::FILE* out, std::FILE* errors) {
+    const std::string command = argc > 1 ? argv[1] : "";
+    if (command == "--help" || equalsIgnoringCase(command.c_str(), "-h")) {
+        printHelp(out);
+        return kExitDone;
+    }
+    if (command == "--version") {
+        printVersion(out);
+        return kExitDone;
+    }
     if (argc < 3) {
         printUsage(out);
         return kExitUsage;
     }
-    const std::string command = argv[1];
     const std::vector<std::string> rest(argv + 2, argv + argc);
+    std::string problem, reason;
     if (equalsIgnoringCase(command.c_str(), "-s")) {
         SyncOptions options;
-        std::string problem;
-        std::string reason;
-        if (!parseSyncOptions(rest, options, problem, reason)) {
-            if (reason.empty())
-                std::fprintf(out, "Unknown command line switch: %s\n", problem.c_str());
-            if (!reason.empty()) report(errors, problem, reason);
-            return kExitUnknownSwitch;
-        }
+        if (!parseSyncOptions(rest, options, problem, reason))
+            return optionError(problem, reason, out, errors);
         if (options.libraries.empty()) {
             printUsage(out);
             return kExitUsage;
         }
         return syncSources(options, out, errors);
+    }
+    if (equalsIgnoringCase(command.c_str(), "-l")) {
+        ScriptListingOptions options;
+        if (!parseScriptListingOptions(rest, options, problem, reason))
+            return optionError(problem, reason, out, errors);
+        if (options.libraries.empty()) {
+            printUsage(out);
+            return kExitUsage;
+        }
+        return listForScripts(options, out, errors);
     }
     const bool list = equalsIgnoringCase(command.c_str(), "-v");
     const bool extract = equalsIgnoringCase(command.c_str(), "-e");
@@ -71,21 +142,12 @@ int runCommandLine(int argc, const char* const* argv, std::FILE* out, std::FILE*
         std::fprintf(out, "Unknown command line switch: %s\n", command.c_str());
         return kExitUnknownSwitch;
     }
+    if (check) return checkLibraries(rest, out, errors);
+    if (extract) return runExtraction(rest, out, errors);
     LibraryReader reader;
-    if (!reader.open(rest.front())) {
-        std::fputs("File open error or wrong format!\n", out);
-        report(errors, rest.front(), reader.error());
-        return kExitOpenError;
-    }
-    if (list) {
-        listEntries(reader, out);
-        return kExitDone;
-    }
-    if (check)
-        return checkLibrary(reader, rest.front(), out, errors) ? kExitDone : kExitExportFailed;
-    const std::vector<std::string> names(rest.begin() + 1, rest.end());
-    hintAtSecondLibrary(names, errors);
-    return extractEntries(reader, rest.front(), names, out, errors) ? kExitDone : kExitExportFailed;
+    if (!openLibrary(reader, rest.front(), "", out, errors)) return kExitOpenError;
+    listEntries(reader, out);
+    return kExitDone;
 }
 
 }  // namespace lorvex

@@ -1,35 +1,23 @@
 #include "cli/SyncOptions.h"
 
-#include <algorithm>
-#include <iterator>
-
-#include "library/CodePage.h"
+#include "cli/OptionValue.h"
+#include "library/EntryNames.h"
 
 namespace lorvex {
 
 namespace {
 
-// Sets value when argument is "--name=value", or "--name" (or its short form)
-// followed by the value as the next argument.
-bool takeValue(const std::vector<std::string>& arguments, std::size_t& i, const std::string& name,
-               const char* shortName, std::string& value, bool& missing) {
-    const std::string& argument = arguments[i];
-    if (argument.compare(0, name.size() + 1, name + "=") == 0) {
-        value = argument.substr(name.size() + 1);
-        return true;
-    }
-    if (argument != name && (shortName == nullptr || argument != shortName)) return false;
-    missing = i + 1 >= arguments.size();
-    if (!missing) value = arguments[++i];
-    return true;
-}
-
-// One of the supported code pages, as digits.
-bool parseCodePage(const std::string& text, unsigned& codePage) {
-    for (const unsigned number : kSupportedCodePages) {
-        if (text != std::to_string(number)) continue;
-        codePage = number;
-        return CodePage(number).available();
+// An encoding by any of its names, in any letter case.
+bool parseEncoding(const std::string& text, SourceEncoding& encoding) {
+    const struct {
+        const char* name;
+        SourceEncoding encoding;
+    } kNames[] = {{"utf8", SourceEncoding::Utf8},
+                  {"utf-8", SourceEncoding::Utf8},
+                  {"hexascii", SourceEncoding::HexAscii},
+                  {"native", SourceEncoding::Native}};
+    for (const auto& known : kNames) {
+        if (equalsIgnoringCase(text.c_str(), known.name)) return (encoding = known.encoding, true);
     }
     return false;
 }
@@ -56,14 +44,10 @@ bool parseSyncOptions(const std::vector<std::string>& arguments, SyncOptions& op
             options.output = value;
             if (value.empty()) reason = "takes the folder to write into";
         } else if (takeValue(arguments, i, "--encoding", nullptr, value, missing)) {
-            const char* const kNames[] = {"utf8", "hexascii", "native"};
-            const auto* found = std::find(std::begin(kNames), std::end(kNames), value);
-            options.encoding = static_cast<SourceEncoding>(found - std::begin(kNames));
             options.encodingGiven = true;
-            if (found == std::end(kNames)) reason = "takes utf8, hexascii or native";
+            if (!parseEncoding(value, options.encoding)) reason = "takes utf8, hexascii or native";
         } else if (takeValue(arguments, i, "--codepage", nullptr, value, missing)) {
-            if (!parseCodePage(value, options.codePage))
-                reason = "takes one of the code pages 874, 932, 936, 949, 950 and 1250 to 1258";
+            if (!parseCodePage(value, options.codePage)) reason = kCodePageValues;
         } else {
             return false;  // an unknown option, with reason empty
         }

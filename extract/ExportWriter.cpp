@@ -162,6 +162,22 @@ bool ExportWriter::writeContent(const CurrentEntry& entry, VisitedSet& visited, 
     return end.complete();
 }
 
+bool ExportWriter::readComment(const CurrentEntry& entry, std::string& bytes, std::string& reason) {
+    const std::size_t length =
+        (generation_ == Generation::UnicodeEra ? 2U : 1U) * std::size_t{entry.commentLength};
+    bytes.clear();
+    if (length == 0) return true;
+    VisitedSet visited(file_.size(), DataBlock::kSize);
+    const ChainEnd end = walkChain(
+        file_, entry.firstBlock, visited, [&](const unsigned char* data, std::size_t used) {
+            bytes.assign(reinterpret_cast<const char*>(data), std::min(length, used));
+            return false;  // the rest of the chain is content
+        });
+    if (end.complete() || end.kind == ChainEnd::Stopped) return true;
+    reason = end.describe(file_.size());
+    return false;
+}
+
 bool ExportWriter::writeBinarySection(const CurrentEntry& entry, VisitedSet& visited,
                                       ByteSink& sink, std::string& reason) {
     const std::size_t nameLength = std::strlen(entry.displayName);

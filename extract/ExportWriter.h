@@ -38,6 +38,13 @@ public:
     [[nodiscard]] bool write(const CurrentEntry& entry, VisitedSet& visited, ByteSink& sink,
                              std::string& reason, VisitedSet* sectionVisited = nullptr);
 
+    // The comment as the comments line of an export shows it: the comment's
+    // bytes from the entry's first block, all that block's used bytes when the
+    // comment claims more. Reads that block alone. False, with reason, when it
+    // cannot be read.
+    [[nodiscard]] bool readComment(const CurrentEntry& entry, std::string& bytes,
+                                   std::string& reason);
+
     // How many bytes a source's export adds before its data (the listed size
     // of a source is its data size plus these).
     static std::uint32_t sourceHeaderSize(Generation generation, const char* outputName,

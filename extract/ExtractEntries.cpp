@@ -1,7 +1,10 @@
 #include "extract/ExtractEntries.h"
 
+#include <unordered_set>
+
 #include "extract/EntryLookup.h"
 #include "extract/ExportWriter.h"
+#include "extract/NamePattern.h"
 #include "extract/OutputFile.h"
 #include "library/EntryNames.h"
 #include "library/Report.h"
@@ -10,27 +13,63 @@ namespace lorvex {
 
 namespace {
 
-// Writes entry to the file of its output name; an export counts only when the
-// whole file reached the disk.
+// Writes entry to the file of its output name in folder; an export counts
+// only when the whole file reached the disk. Output names hold no separator.
 bool exportEntry(LibraryReader& reader, const CurrentEntry& entry, VisitedSet& visited,
-                 OutputFile& file, std::FILE* errors) {
-    const std::string outputName = entry.displayName + baseNameOffset(entry.displayName);
+                 const std::string& folder, OutputFile& file, std::FILE* errors) {
+    const std::string outputName = folder + (entry.displayName + baseNameOffset(entry.displayName));
     std::string reason;
     bool exported = file.create(outputName, reader.file().identity());
     if (exported) {
         exported =
             ExportWriter(reader.file(), reader.generation()).write(entry, visited, file, reason);
-        exported = file.close() && exported;
+        exported = file.close(entry.modificationTime) && exported;
     }
     if (file.failure() != nullptr) reason = file.failure();
     if (!exported) report(errors, outputName, reason);
     return exported;
 }
 
+// The names to export: each name as given, and in place of a pattern the
+// display names it matches, in library order, each once. A pattern that
+// matches nothing stays, to be reported as not found: it would have matched
+// an entry of its own name.
+std::vector<std::string> expandPatterns(LibraryReader& reader,
+                                        const std::vector<std::string>& names) {
+    std::vector<std::pair<std::size_t, NamePattern>> patterns;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (NamePattern::isPattern(names[i])) patterns.emplace_back(i, NamePattern(names[i]));
+    }
+    std::vector<std::vector<std::string>> matches(names.size());
+    std::vector<std::unordered_set<std::string>> matched(names.size());
+    for (bool more = !patterns.empty() && reader.rewind() && reader.next(); more;
+         more = reader.next()) {
+        const char* displayName = reader.current().displayName;
+        for (const auto& [i, pattern] : patterns) {
+            if (pattern.matches(displayName) && matched[i].insert(foldedName(displayName)).second)
+                matches[i].emplace_back(displayName);
+        }
+    }
+    std::vector<std::string> expanded;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (matches[i].empty()) expanded.push_back(names[i]);
+        expanded.insert(expanded.end(), matches[i].begin(), matches[i].end());
+    }
+    return expanded;
+}
+
 }  // namespace
 
 bool extractEntries(LibraryReader& reader, const std::string& libraryName,
-                    const std::vector<std::string>& names, std::FILE* out, std::FILE* errors) {
+                    const std::vector<std::string>& names, const std::string& folder,
+                    std::FILE* out, std::FILE* errors) {
+    if (!platform::makeFolders(folder)) {
+        report(errors, folder, "cannot create the folder: " + platform::lastError());
+        return false;
+    }
+    // Names are joined to the folder as they are: they hold no separator.
+    const char last = folder.empty() ? '/' : folder.back();
+    const std::string prefix = last == '/' || last == '\\' ? folder : folder + '/';
     OutputFile file;
     if (names.empty() || names.front() == "*.*") {
         // Entries of one extraction of all may not share data blocks: a chain
@@ -39,13 +78,15 @@ bool extractEntries(LibraryReader& reader, const std::string& libraryName,
         VisitedSet exported(reader.file().size(), DataBlock::kSize);
         if (!reader.rewind()) return false;
         while (reader.next()) {
-            if (!exportEntry(reader, reader.current(), exported, file, errors)) return false;
+            if (!exportEntry(reader, reader.current(), exported, prefix, file, errors))
+                return false;
         }
         return true;
     }
-    const EntryLookup lookup(reader, names);
+    const std::vector<std::string> requests = expandPatterns(reader, names);
+    const EntryLookup lookup(reader, requests);
     CurrentEntry entry;
-    for (const std::string& name : names) {
+    for (const std::string& name : requests) {
         if (!lookup.find(name, entry)) {
             report(errors, name, "not found in " + libraryName);
             continue;
@@ -53,7 +94,7 @@ bool extractEntries(LibraryReader& reader, const std::string& libraryName,
         std::fprintf(out, "Extracting \"%s\"\n", entry.displayName);
         // Each named export may read blocks another one read, but not its own twice.
         VisitedSet visited(reader.file().size(), DataBlock::kSize);
-        if (!exportEntry(reader, entry, visited, file, errors)) return false;
+        if (!exportEntry(reader, entry, visited, prefix, file, errors)) return false;
     }
     return true;
 }

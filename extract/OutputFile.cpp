@@ -24,9 +24,9 @@ bool OutputFile::create(const std::string& path, const platform::FileIdentity& l
     return !failed_;
 }
 
-void OutputFile::fail() {
+void OutputFile::fail(const char* what) {
     failed_ = true;
-    error_ = "cannot write: " + platform::lastError();
+    error_ = what + (": " + platform::lastError());
 }
 
 void OutputFile::flush() {
@@ -47,9 +47,12 @@ void OutputFile::write(const void* bytes, std::size_t count) {
     used_ += count;
 }
 
-bool OutputFile::close() {
+bool OutputFile::close(std::uint32_t modificationTime) {
     if (descriptor_ < 0) return false;
     flush();
+    // Once the last byte is written, as tar and unzip give their files theirs.
+    if (!failed_ && !platform::setModificationTime(descriptor_, modificationTime))
+        fail("cannot set its time");
     if (!platform::closeFile(descriptor_) && !failed_) fail();
     descriptor_ = -1;
     return !failed_;

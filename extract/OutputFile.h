@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -23,13 +24,14 @@ public:
     // be opened for writing, is a link, or is the library itself (which is then untouched).
     [[nodiscard]] bool create(const std::string& path, const platform::FileIdentity& library);
     void write(const void* bytes, std::size_t count) override;
-    // Flushes and closes; false when any write, the flush or the close failed.
-    [[nodiscard]] bool close();
+    // Flushes, gives the file the stored time and closes; false when any
+    // write, the flush, the time or the close failed.
+    [[nodiscard]] bool close(std::uint32_t modificationTime);
     const char* failure() const override { return failed_ ? error_.c_str() : nullptr; }
 
 private:
     void flush();
-    void fail();
+    void fail(const char* what = "cannot write");
 
     int descriptor_ = -1;
     bool failed_ = false;

@@ -118,7 +118,7 @@ bool LibraryReader::readEntryName() {
     const unsigned char* name = file_.view(namePosition, record_.nameLength);
     if (name == nullptr) return false;
     recordPosition_ = namePosition + record_.nameLength;
-    std::string stored;
+    std::string& stored = storedName_;
     if (wide) {
         stored = utf16LeToUtf8(name, record_.nameLength);
     } else {

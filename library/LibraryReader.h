@@ -45,6 +45,9 @@ public:
     const std::string& damage() const { return treeDamage_.empty() ? passDamage_ : treeDamage_; }
 
     const CurrentEntry& current() const { return current_; }
+    // The current entry's name whole, as stored: the bytes of a single-byte
+    // name up to its first zero, a Unicode-era name as UTF-8.
+    const std::string& storedName() const { return storedName_; }
     Generation generation() const { return generation_; }
     LibraryFile& file() { return file_; }
 
@@ -65,6 +68,7 @@ private:
     std::string passDamage_;
     Generation generation_ = Generation::SingleByte;
     CurrentEntry current_;
+    std::string storedName_;
     EntryFields record_;
 
     std::vector<LibraryNode> nodes_;  // the tree, flattened in visiting order

@@ -16,5 +16,7 @@ struct CalendarTime {
 // Local calendar time of a stored time. Stored times are unsigned seconds
 // since 1970, so they reach 2106; they are converted through 64-bit time.
 CalendarTime toLocalTime(std::uint32_t secondsSince1970);
+// The same in UTC, by arithmetic alone, so that it reads alike everywhere.
+CalendarTime toUniversalTime(std::uint32_t secondsSince1970);
 
 }  // namespace lorvex

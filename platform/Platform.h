@@ -177,7 +177,7 @@ public:
                               std::size_t& invalidAt);
 
 private:
-    unsigned codePage_;
+    [[maybe_unused]] unsigned codePage_;  // what Windows converts by; iconv keeps it in its handle
     void* handle_ = nullptr;  // the iconv descriptor on POSIX systems
 };
 

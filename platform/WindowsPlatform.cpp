@@ -249,17 +249,28 @@ bool isFolder(const std::string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
+// Walks up to the deepest folder that exists, then creates the rest on the
+// way down: the path comes from the command line, so its depth may not cost
+// stack, nor its length copies of prefixes too long to exist.
 bool makeFolders(const std::string& path) {
     if (path.empty() || isFolder(path)) return true;
-    const std::size_t slash = path.find_last_of("/\\", path.size() - 2);
-    if (slash != std::string::npos && slash > 0 && path[slash - 1] != ':' &&
-        !makeFolders(path.substr(0, slash)))
+    constexpr std::size_t kLongestPath = 32767;
+    std::vector<std::size_t> missing{path.size()};
+    for (std::size_t end = path.size(); end >= 2;) {
+        const std::size_t slash = path.find_last_of("/\\", end - 2);
+        if (slash == std::string::npos || slash == 0 || path[slash - 1] == ':') break;
+        if (slash < kLongestPath && isFolder(path.substr(0, slash))) break;
+        missing.push_back(end = slash);
+    }
+    for (auto end = missing.rbegin(); end != missing.rend(); ++end) {
+        const std::string folder = path.substr(0, *end);
+        if (CreateDirectoryW(widePath(folder).c_str(), nullptr) != 0) continue;
+        const DWORD failure = GetLastError();
+        if (isFolder(folder)) continue;
+        lastFailure = failure;
         return false;
-    if (CreateDirectoryW(widePath(path).c_str(), nullptr) != 0) return true;
-    const DWORD failure = GetLastError();
-    if (isFolder(path)) return true;
-    lastFailure = failure;
-    return false;
+    }
+    return true;
 }
 
 bool FileComparer::holds(const std::string& path, const std::string& bytes,

@@ -17,8 +17,8 @@ struct SyncOptions {
     SourceEncoding encoding = SourceEncoding::Utf8;
     unsigned codePage = 0;  // of single-byte libraries' text; 0 when none was given
     bool prune = false;
-    bool dryRun = false;
-    bool encodingGiven = false;
+    bool dryRun = false;         // --check
+    bool encodingGiven = false;  // whether --encoding was given
 };
 
 // "-s": writes every source of every library into the folder

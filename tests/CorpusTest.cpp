@@ -2,6 +2,7 @@
 // skipped when the shared corpus folder is not beside the project.
 #include <gtest/gtest.h>
 
+#include "library/EntryNames.h"
 #include "library/LibraryReader.h"
 #include "tests/support/TestFiles.h"
 
@@ -13,8 +14,66 @@ std::string withoutCarriageReturns(std::string text) {
     return text;
 }
 
+// A field of a line of -l --json: a string unescaped, a number as its digits, empty when absent.
+std::string jsonField(const std::string& line, const std::string& name) {
+    std::size_t i = line.find("\"" + name + "\":");
+    std::string value;
+    if (i == std::string::npos) return value;
+    i += name.size() + 3;
+    if (line[i] != '"') return line.substr(i, line.find_first_of(",}", i) - i);
+    for (++i; line[i] != '"'; ++i) {
+        const char c = line[i] != '\\' ? '\0' : line[++i];
+        value += c == '\0' ? line[i] : c == 'n' ? '\n' : c == 'r' ? '\r' : c == 't' ? '\t' : c;
+        if (c == 'u') value.back() = static_cast<char>(std::stoi(line.substr(i + 1, 4), nullptr, 16));
+        if (c == 'u') i += 4;
+    }
+    return value;
+}
+
+// -l --json against -v and the exports of the library in "all" (every entry) and in the current
+// directory (each named): names, times and sizes as listed, bytes and comments as exported, and
+// companions as named exports pair them.
+void expectScriptListingAgrees(const std::string& path, const std::string& listing, bool unicode) {
+    const RunResult json = runLorvex({"-l", "--json", "--codepage=936", path});
+    std::istringstream lines(json.output), listed(listing.substr(listing.find("--\n") + 3));
+    const std::string crlf = unicode ? wide("\r\n") : "\r\n";
+    auto text = [&](const std::string& ascii) { return unicode ? wide(ascii) : ascii; };
+    for (std::string line, expected; std::getline(lines, line) && std::getline(listed, expected);) {
+        const std::string kind = jsonField(line, "kind"), time = jsonField(line, "modified");
+        const std::string name = (kind == "compiled" ? "PCODE\\" : kind == "resource" ? "RESOURCES\\" : "") +
+                                 jsonField(line, "entry");
+        const std::string file = readFile("all/" + name.substr(baseNameOffset(name.c_str())));
+        char shown[256];
+        std::snprintf(shown, sizeof shown, "%-50s%09zu %s.%s.%s %s", name.c_str(), file.size(),
+                      time.substr(8, 2).c_str(), time.substr(5, 2).c_str(), time.substr(0, 4).c_str(),
+                      time.substr(11, 8).c_str());
+        EXPECT_EQ(expected, shown);
+        std::size_t content = kind == "source" ? file.find(crlf) + crlf.size() : 0;
+        std::string comment;
+        if (kind == "source" && file.compare(content, text("$PBExportComments$").size(), text("$PBExportComments$")) == 0) {
+            const std::size_t end = file.find(crlf, content);
+            comment = file.substr(content + text("$PBExportComments$").size(), end - content - text("$PBExportComments$").size());
+            content = end + crlf.size();
+            std::ofstream("comment", std::ios::binary) << comment;
+            comment = runShell(std::string("iconv -f ") + (unicode ? "UTF-16LE" : "CP936") + " -t UTF-8 comment").output;
+        }
+        EXPECT_EQ(jsonField(line, "bytes"), std::to_string(file.size() - content)) << name;
+        EXPECT_EQ(jsonField(line, "comment"), kind == "source" ? comment : jsonField(line, "comment")) << name;
+        const std::string named = readFile(name.substr(baseNameOffset(name.c_str())));
+        const std::string start = text(" Binary Data Section : Do NOT Edit\r\n0");
+        const std::size_t found = named.find(start), section = found + start.size() + text("7").size();
+        std::string companion = found == std::string::npos ? "" : named.substr(section, named.find(text(" "), section) - section);
+        if (unicode) companion.erase(std::remove(companion.begin(), companion.end(), '\0'), companion.end());
+        EXPECT_EQ(jsonField(line, "companion"), companion) << name;
+    }
+    EXPECT_EQ(json.exitCode, 0);
+    EXPECT_EQ(lines.peek(), std::char_traits<char>::eof());
+}
+
 TEST(Corpus, LibrariesListCheckExtractAndExportTheirSources) {
     SKIP_WITHOUT_CORPUS();
+    setenv("TZ", "UTC", 1);
+    tzset();
     const std::string wns = "zzia615__WNS-Powerbuilder/", jxc = "macchen__simple_jxc/",
                       menu = "thansuoi113__Coolmenu-In-PowerBuilder/";
     // clang-format off
@@ -43,11 +102,12 @@ TEST(Corpus, LibrariesListCheckExtractAndExportTheirSources) {
         EXPECT_EQ(arguments.size(), static_cast<std::size_t>(count) + 2) << library;
         EXPECT_NE(listing.find("--\nTotal objects: " + total + "\n"), std::string::npos);
         EXPECT_EQ(runLorvex({"-t", path}).output,
-                  "Checked " + total + " entries: " + total + " intact\n");
-        EXPECT_EQ(runLorvex({"-e", path}).exitCode, 0) << library;
+                  "Checked " + total + (count == 1 ? " entry: " : " entries: ") + total + " intact\n");
+        EXPECT_EQ(runLorvex({"-e", "-o", "all", path}).exitCode, 0) << library;
         const RunResult named = runLorvex(arguments);
         EXPECT_EQ(named.exitCode, 0) << library;
         EXPECT_EQ(std::count(named.output.begin(), named.output.end(), '\n'), count) << library;
+        expectScriptListingAgrees(path, listing, unicode);
         // The environment's own exports of these sources, stored by git with LF line ends.
         const std::vector<std::string> exports = library.find(wns) == 0
                                                      ? filesIn(kCorpus + wns + "wnsservice_pbl")

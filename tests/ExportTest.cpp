@@ -75,7 +75,7 @@ TEST(Export, SelectionOfEntriesAndCompanions) {
           entry("b.bin", ""), entry("b.srw", "src"), entry("b.bin", "BIN!", 9),
           entry("c.srw", "src"), entry("c.bin", ""), entry("c.bin", "BIN!", 9),
           entry("d.bin", "BIN!", 9), entry("d.srw", "src"), entry("d.bin", "TWO!", 2)},
-         {"a.srw", "b.srw", "c.srw", "d.srw", "*.*"},
+         {"a.srw", "b.srw", "c.srw", "d.srw"},
          "Extracting \"a.srw\"\nExtracting \"b.srw\"\nExtracting \"c.srw\"\nExtracting \"d.srw\"\n",
          {{"a.srw", paired("a.srw", "a.bin", 9)}, {"b.srw", paired("b.srw", "b.bin", 9)}, {"c.srw", source("c.srw")},
           {"d.srw", paired("d.srw", "d.bin", 9)}}},
@@ -92,6 +92,16 @@ TEST(Export, SelectionOfEntriesAndCompanions) {
         {{entry("w.win", "code"), entry("C:\\app\\x.srw", "res")},
          {"w.win", "PCODE\\w.win", "missing", "RESOURCES\\c:\\app\\x.srw", std::string(150, 'a') + ".srw"},
          "Extracting \"PCODE\\w.win\"\nExtracting \"RESOURCES\\C:\\app\\x.srw\"\n", {{"w.win", "code"}, {"x.srw", "res"}}},
+        // Patterns: each display name they match once, in library order, named by it; '*' runs
+        // over backslashes, '?' is one character; many stars cost no time.
+        {{w, wBin, entry("C:\\app\\x.srw", "res"), entry("d.srw", "src"), entry("D.srw", "second"),
+          entry("v.srd", "src"), entry("\xC3\xA7.win", "c"), entry(std::string(90, 'a') + ".win", "a")},
+         {"*.srw", "PCODE\\*.BIN", "*\\x.*", "?.SRD", "pcode\\?.win", "nothing*", repeat("*a", 40) + "*b"},
+         "Extracting \"w.srw\"\nExtracting \"RESOURCES\\C:\\app\\x.srw\"\nExtracting \"d.srw\"\n"
+         "Extracting \"PCODE\\w.bin\"\nExtracting \"RESOURCES\\C:\\app\\x.srw\"\nExtracting \"v.srd\"\n"
+         "Extracting \"PCODE\\\xC3\xA7.win\"\n",
+         {{"w.srw", paired("w.srw", "w.bin", 9)}, {"w.bin", "BIN!"}, {"x.srw", "res"}, {"d.srw", source("d.srw")},
+          {"v.srd", source("v.srd")}, {"\xC3\xA7.win", "c"}}},
     };
     // clang-format on
     for (const ExtractCase& c : cases) check(c);

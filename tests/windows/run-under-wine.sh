@@ -37,6 +37,9 @@ same 4 'mkdir w_main.win' -e "$sample" 'PCODE\w_main.win' w_main.srw
 same 0 true -s -o out --codepage=1252 "$fixtures/cp1252.pbl"
 same 0 true -s -o out --encoding=hexascii --codepage=936 "$fixtures/cp936.pbl"
 same 0 true -s -o out "$fixtures/unicode.pbl"
+same 0 true --version; same 2 true -t "$sample" "$fixtures/unicode.pbl" missing.pbl "$fixtures/names.pbl"
+same 2 true -l --json --codepage=1252 "$sample" "$fixtures/cp1252.pbl" missing.pbl "$fixtures/unicode.pbl"
+same 0 true -l "$fixtures/cp936.pbl"; same 0 true -e -o out/sub "$sample" '*.sr?' 'pcode\*.BIN'
 # A workspace, its target and a library in a folder of its own; dry runs over nothing and over the result.
 make_app() {
   mkdir -p a/lib && cp "$fixtures/cp1252.pbl" a/lib/x.pbl &&

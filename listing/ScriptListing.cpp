@@ -1,0 +1,141 @@
+#include "listing/ScriptListing.h"
+
+#include <algorithm>
+
+#include "extract/EntryLookup.h"
+#include "extract/ExportWriter.h"
+#include "library/CodePage.h"
+#include "library/LibraryReader.h"
+#include "library/Report.h"
+#include "library/Utf16.h"
+#include "listing/CalendarTime.h"
+#include "listing/ScriptListingLine.h"
+
+namespace lorvex {
+
+namespace {
+
+constexpr int kOpenError = 2;
+constexpr int kDamaged = 4;
+
+const char* kindName(EntryKind kind) {
+    switch (kind) {
+        case EntryKind::Source:
+            return "source";
+        case EntryKind::Pcode:
+            return "compiled";
+        case EntryKind::Resource:
+            break;
+    }
+    return "resource";
+}
+
+std::string isoTime(std::uint32_t secondsSince1970) {
+    const CalendarTime time = toUniversalTime(secondsSince1970);
+    char text[32];
+    std::snprintf(text, sizeof text, "%04i-%02i-%02iT%02i:%02i:%02iZ", time.year, time.month,
+                  time.day, time.hour, time.minute, time.second);
+    return text;
+}
+
+// Lists one library's entries as the options ask.
+class LibraryListing {
+public:
+    LibraryListing(const ScriptListingOptions& options, CodePage& codePage, std::FILE* out,
+                   std::FILE* errors)
+        : options_(options), codePage_(codePage), out_(out), errors_(errors) {}
+
+    // Lists the library at path; returns its exit code.
+    int run(const std::string& path) {
+        if (!reader_.open(path)) {
+            report(errors_, path, reader_.error());
+            return kOpenError;
+        }
+        wide_ = reader_.generation() == Generation::UnicodeEra;
+        const EntryLookup companions(reader_, {}, true);
+        ExportWriter writer(reader_.file(), reader_.generation());
+        int code = 0;
+        ListedEntry listed;
+        listed.library = path;
+        std::string comment, reason;
+        std::uint32_t position = 0;
+        for (bool more = reader_.rewind() && reader_.next(); more;
+             more = reader_.next(), ++position) {
+            CurrentEntry entry = reader_.current();
+            if (!writer.readComment(entry, comment, reason)) {
+                report(errors_, path,
+                       std::string(entry.displayName) + ": its comment cannot be read: " + reason);
+                code = kDamaged;
+                continue;
+            }
+            const std::string& stored = reader_.storedName();
+            listed.name = name(stored);
+            listed.kind = kindName(entry.kind);
+            const std::uint32_t commentBytes = (wide_ ? 2U : 1U) * entry.commentLength;
+            listed.bytes = entry.dataSize - std::min(entry.dataSize, commentBytes);
+            listed.modified = isoTime(entry.modificationTime);
+            listed.comment = text(comment);
+            // The pairing of a named export requested by the stored name.
+            if (entry.kind == EntryKind::Source) companions.pair(entry, position, stored);
+            listed.paired = entry.companionFirstBlock != 0;
+            listed.companion =
+                listed.paired ? name(stored.substr(0, stored.size() - 3) + "bin") : ListedText{};
+            if (options_.json) {
+                writeJsonLine(out_, listed);
+            } else {
+                writeTabSeparated(out_, listed);
+            }
+        }
+        if (!reader_.damage().empty()) {
+            report(errors_, path, "directory: " + reader_.damage() + ": entries may be missing");
+            code = kDamaged;
+        }
+        return code;
+    }
+
+private:
+    // A name of a Unicode-era library is UTF-8 already.
+    ListedText name(const std::string& stored) {
+        return wide_ ? ListedText{stored, false} : text(stored);
+    }
+
+    // Stored text as UTF-8: UTF-16LE that converts back and forth unchanged,
+    // single bytes that are ASCII or valid in the code page given; holding no
+    // zero character. Anything else stays as stored, to be shown in hex.
+    ListedText text(const std::string& stored) {
+        std::string utf8;
+        std::size_t invalidAt = 0;
+        bool converted = false;
+        if (wide_) {
+            utf8 =
+                utf16LeToUtf8(reinterpret_cast<const unsigned char*>(stored.data()), stored.size());
+            converted = utf8ToUtf16Le(utf8.data(), utf8.size()) == stored;
+        } else {
+            converted = codePage_.toUtf8(stored, utf8, invalidAt);
+        }
+        if (converted && utf8.find('\0') == std::string::npos) return ListedText{utf8, false};
+        return ListedText{stored, true};
+    }
+
+    const ScriptListingOptions& options_;
+    CodePage& codePage_;
+    std::FILE* out_;
+    std::FILE* errors_;
+    LibraryReader reader_;
+    bool wide_ = false;
+};
+
+}  // namespace
+
+int listForScripts(const ScriptListingOptions& options, std::FILE* out, std::FILE* errors) {
+    if (!options.json) writeTabSeparatedHeader(out);
+    CodePage codePage(options.codePage);
+    int code = 0;
+    for (const std::string& path : options.libraries) {
+        LibraryListing listing(options, codePage, out, errors);
+        code = std::max(code, listing.run(path));
+    }
+    return code;
+}
+
+}  // namespace lorvex

@@ -1,0 +1,132 @@
+#include "listing/ScriptListingLine.h"
+
+#include "library/Utf16.h"
+
+namespace lorvex {
+
+namespace {
+
+constexpr char kHexDigits[] = "0123456789abcdef";
+
+void appendHex(std::string& line, const std::string& bytes) {
+    for (const char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        line += kHexDigits[byte >> 4];
+        line += kHexDigits[byte & 15];
+    }
+}
+
+void appendTabSeparated(std::string& line, const std::string& text) {
+    for (const char c : text) {
+        switch (c) {
+            case '\\':
+                line += "\\\\";
+                break;
+            case '\t':
+                line += "\\t";
+                break;
+            case '\n':
+                line += "\\n";
+                break;
+            case '\r':
+                line += "\\r";
+                break;
+            default:
+                line += c;
+        }
+    }
+}
+
+// The text column, then, after the other columns, the hex one.
+void appendText(std::string& line, const ListedText& text) {
+    line += '\t';
+    if (!text.hex) appendTabSeparated(line, text.bytes);
+}
+
+void appendHexColumn(std::string& line, const ListedText& text) {
+    line += '\t';
+    if (text.hex) appendHex(line, text.bytes);
+}
+
+void appendJsonString(std::string& line, const std::string& text) {
+    line += '"';
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            line += '\\';
+            line += c;
+        } else if (c == '\n') {
+            line += "\\n";
+        } else if (c == '\r') {
+            line += "\\r";
+        } else if (c == '\t') {
+            line += "\\t";
+        } else if (byte < 0x20) {
+            line += "\\u00";
+            line += kHexDigits[byte >> 4];
+            line += kHexDigits[byte & 15];
+        } else {
+            line += c;
+        }
+    }
+    line += '"';
+}
+
+// ,"name":"text" or ,"name_hex":"hex digits"
+void appendJsonText(std::string& line, const char* name, const ListedText& text) {
+    line += std::string(",\"") + name + (text.hex ? "_hex\":" : "\":");
+    if (!text.hex) return appendJsonString(line, text.bytes);
+    line += '"';
+    appendHex(line, text.bytes);
+    line += '"';
+}
+
+// Valid UTF-8 comes back unchanged through UTF-16.
+bool isUtf8(const std::string& text) {
+    const std::string wide = utf8ToUtf16Le(text.data(), text.size());
+    return utf16LeToUtf8(reinterpret_cast<const unsigned char*>(wide.data()), wide.size()) == text;
+}
+
+void writeLine(std::FILE* out, std::string& line) {
+    line += '\n';
+    std::fwrite(line.data(), 1, line.size(), out);
+}
+
+}  // namespace
+
+void writeTabSeparatedHeader(std::FILE* out) {
+    std::fputs(
+        "library\tentry\tkind\tbytes\tmodified\tcomment\tcompanion\tentry_hex\tcomment_hex\t"
+        "companion_hex\n",
+        out);
+}
+
+void writeTabSeparated(std::FILE* out, const ListedEntry& entry) {
+    std::string line;
+    appendTabSeparated(line, entry.library);
+    appendText(line, entry.name);
+    line +=
+        std::string("\t") + entry.kind + "\t" + std::to_string(entry.bytes) + "\t" + entry.modified;
+    appendText(line, entry.comment);
+    appendText(line, entry.companion);
+    appendHexColumn(line, entry.name);
+    appendHexColumn(line, entry.comment);
+    appendHexColumn(line, entry.companion);
+    writeLine(out, line);
+}
+
+void writeJsonLine(std::FILE* out, const ListedEntry& entry) {
+    std::string line = "{";
+    appendJsonText(line, "library", ListedText{entry.library, !isUtf8(entry.library)});
+    line.erase(1, 1);  // the comma before the first field
+    appendJsonText(line, "entry", entry.name);
+    line += ",\"kind\":\"" + std::string(entry.kind) +
+            "\",\"bytes\":" + std::to_string(entry.bytes) + ",\"modified\":\"" + entry.modified +
+            "\"";
+    appendJsonText(line, "comment", entry.comment);
+    if (entry.paired) appendJsonText(line, "companion", entry.companion);
+    line += '}';
+    writeLine(out, line);
+}
+
+}  // namespace lorvex
