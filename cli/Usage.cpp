@@ -39,8 +39,8 @@ void printHelp(std::FILE* out) {
         "  --                    end of options: the arguments after it are files\n"
         "Switches ignore letter case; options take --name=value or --name value.\n"
         "Exit codes: 0 done, 1 usage, 2 a library could not be opened, 3 unknown switch\n"
-        "or option, 4 an export failed or a library is damaged, 5 --check found changes.\n"
-        LORVEX_MANUAL_HINT,
+        "or option, 4 an export failed or a library is damaged, 5 --check found "
+        "changes.\n" LORVEX_MANUAL_HINT,
         out);
 }
 

@@ -178,7 +178,7 @@ public:
 
 private:
     [[maybe_unused]] unsigned codePage_;  // what Windows converts by; iconv keeps it in its handle
-    void* handle_ = nullptr;  // the iconv descriptor on POSIX systems
+    void* handle_ = nullptr;              // the iconv descriptor on POSIX systems
 };
 
 }  // namespace lorvex::platform

@@ -24,7 +24,8 @@ std::string jsonField(const std::string& line, const std::string& name) {
     for (++i; line[i] != '"'; ++i) {
         const char c = line[i] != '\\' ? '\0' : line[++i];
         value += c == '\0' ? line[i] : c == 'n' ? '\n' : c == 'r' ? '\r' : c == 't' ? '\t' : c;
-        if (c == 'u') value.back() = static_cast<char>(std::stoi(line.substr(i + 1, 4), nullptr, 16));
+        if (c == 'u')
+            value.back() = static_cast<char>(std::stoi(line.substr(i + 1, 4), nullptr, 16));
         if (c == 'u') i += 4;
     }
     return value;
@@ -40,30 +41,43 @@ void expectScriptListingAgrees(const std::string& path, const std::string& listi
     auto text = [&](const std::string& ascii) { return unicode ? wide(ascii) : ascii; };
     for (std::string line, expected; std::getline(lines, line) && std::getline(listed, expected);) {
         const std::string kind = jsonField(line, "kind"), time = jsonField(line, "modified");
-        const std::string name = (kind == "compiled" ? "PCODE\\" : kind == "resource" ? "RESOURCES\\" : "") +
+        const std::string name = (kind == "compiled"   ? "PCODE\\"
+                                  : kind == "resource" ? "RESOURCES\\"
+                                                       : "") +
                                  jsonField(line, "entry");
         const std::string file = readFile("all/" + name.substr(baseNameOffset(name.c_str())));
         char shown[256];
         std::snprintf(shown, sizeof shown, "%-50s%09zu %s.%s.%s %s", name.c_str(), file.size(),
-                      time.substr(8, 2).c_str(), time.substr(5, 2).c_str(), time.substr(0, 4).c_str(),
-                      time.substr(11, 8).c_str());
+                      time.substr(8, 2).c_str(), time.substr(5, 2).c_str(),
+                      time.substr(0, 4).c_str(), time.substr(11, 8).c_str());
         EXPECT_EQ(expected, shown);
         std::size_t content = kind == "source" ? file.find(crlf) + crlf.size() : 0;
         std::string comment;
-        if (kind == "source" && file.compare(content, text("$PBExportComments$").size(), text("$PBExportComments$")) == 0) {
+        if (kind == "source" && file.compare(content, text("$PBExportComments$").size(),
+                                             text("$PBExportComments$")) == 0) {
             const std::size_t end = file.find(crlf, content);
-            comment = file.substr(content + text("$PBExportComments$").size(), end - content - text("$PBExportComments$").size());
+            comment = file.substr(content + text("$PBExportComments$").size(),
+                                  end - content - text("$PBExportComments$").size());
             content = end + crlf.size();
             std::ofstream("comment", std::ios::binary) << comment;
-            comment = runShell(std::string("iconv -f ") + (unicode ? "UTF-16LE" : "CP936") + " -t UTF-8 comment").output;
+            comment = runShell(std::string("iconv -f ") + (unicode ? "UTF-16LE" : "CP936") +
+                               " -t UTF-8 comment")
+                          .output;
         }
         EXPECT_EQ(jsonField(line, "bytes"), std::to_string(file.size() - content)) << name;
-        EXPECT_EQ(jsonField(line, "comment"), kind == "source" ? comment : jsonField(line, "comment")) << name;
+        EXPECT_EQ(jsonField(line, "comment"),
+                  kind == "source" ? comment : jsonField(line, "comment"))
+            << name;
         const std::string named = readFile(name.substr(baseNameOffset(name.c_str())));
         const std::string start = text(" Binary Data Section : Do NOT Edit\r\n0");
-        const std::size_t found = named.find(start), section = found + start.size() + text("7").size();
-        std::string companion = found == std::string::npos ? "" : named.substr(section, named.find(text(" "), section) - section);
-        if (unicode) companion.erase(std::remove(companion.begin(), companion.end(), '\0'), companion.end());
+        const std::size_t found = named.find(start),
+                          section = found + start.size() + text("7").size();
+        std::string companion =
+            found == std::string::npos
+                ? ""
+                : named.substr(section, named.find(text(" "), section) - section);
+        if (unicode)
+            companion.erase(std::remove(companion.begin(), companion.end(), '\0'), companion.end());
         EXPECT_EQ(jsonField(line, "companion"), companion) << name;
     }
     EXPECT_EQ(json.exitCode, 0);
@@ -101,8 +115,9 @@ TEST(Corpus, LibrariesListCheckExtractAndExportTheirSources) {
         const std::string listing = runLorvex({"-v", path}).output;
         EXPECT_EQ(arguments.size(), static_cast<std::size_t>(count) + 2) << library;
         EXPECT_NE(listing.find("--\nTotal objects: " + total + "\n"), std::string::npos);
-        EXPECT_EQ(runLorvex({"-t", path}).output,
-                  "Checked " + total + (count == 1 ? " entry: " : " entries: ") + total + " intact\n");
+        EXPECT_EQ(
+            runLorvex({"-t", path}).output,
+            "Checked " + total + (count == 1 ? " entry: " : " entries: ") + total + " intact\n");
         EXPECT_EQ(runLorvex({"-e", "-o", "all", path}).exitCode, 0) << library;
         const RunResult named = runLorvex(arguments);
         EXPECT_EQ(named.exitCode, 0) << library;
