@@ -151,14 +151,23 @@ void LibrarySync::checkNames() {
 
 void LibrarySync::run(SyncReport& report) {
     report_ = &report;
-    const std::string& path = library_.path;
-    if (!prepareFolder()) {
-        if (!run_.rules.dryRun)
-            report.out += path + " -> " + path_ + ": 0 written, 0 unchanged, 0 removed, " +
-                          std::to_string(sources_.size()) + " failed\n";
-        return;
+    if (prepareFolder()) {
+        checkNames();
+        exportSources();
+        // Entries a damaged directory hides are still the library's: nothing
+        // is pruned for them, and the object list keeps naming them.
+        const bool whole = reader_.damage().empty();
+        if (!whole)
+            failed("directory", reader_.damage() + ": sources may be missing; nothing pruned");
+        if (run_.options.prune && !everyName_)
+            failed(path_, "not pruned: the names of some sources are not known");
+        if (whole) writeObjectList();
+        tidy(run_.options.prune && everyName_ && whole);
     }
-    checkNames();
+    summarize();
+}
+
+void LibrarySync::exportSources() {
     // Sources of one library may not share data blocks, so the folder holds at
     // most about twice the library's bytes (a companion counted once per source
     // that carries it).
@@ -175,20 +184,15 @@ void LibrarySync::run(SyncReport& report) {
         }
         exportSource(source, blocks);
     }
-    // Entries a damaged directory hides are still the library's: nothing is
-    // pruned for them, and the object list keeps naming them.
-    const bool whole = reader_.damage().empty();
-    if (!whole) failed("directory", reader_.damage() + ": sources may be missing; nothing pruned");
-    if (run_.options.prune && !everyName_)
-        failed(path_, "not pruned: the names of some sources are not known");
-    if (whole) writeObjectList();
-    tidy(run_.options.prune && everyName_ && whole);
+}
+
+void LibrarySync::summarize() {
     for (const Source& source : sources_) failures_ += source.exported ? 0 : 1;
     if (run_.rules.dryRun) return;
-    report.out += path + " -> " + path_ + ": " + std::to_string(written_) + " written, " +
-                  std::to_string(unchanged_) + " unchanged, " + std::to_string(removed_) +
-                  " removed" +
-                  (failures_ != 0 ? ", " + std::to_string(failures_) + " failed" : "") + "\n";
+    report_->out += library_.path + " -> " + path_ + ": " + std::to_string(written_) +
+                    " written, " + std::to_string(unchanged_) + " unchanged, " +
+                    std::to_string(removed_) + " removed" +
+                    (failures_ != 0 ? ", " + std::to_string(failures_) + " failed" : "") + "\n";
 }
 
 void LibrarySync::exportSource(Source& source, VisitedSet& blocks) {

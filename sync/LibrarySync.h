@@ -58,9 +58,11 @@ private:
     void failed(const std::string& subject, const std::string& reason);
     [[nodiscard]] bool prepareFolder();
     void checkNames();
+    void exportSources();
     void exportSource(Source& source, VisitedSet& blocks);
     void writeObjectList();
     void tidy(bool prune);
+    void summarize();
     // Counts a file written or removed, and in a dry run says which.
     void changed(const char* what, const std::string& file);
     std::string key(const std::string& fileName) const;
