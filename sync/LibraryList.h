@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "sync/ProjectFiles.h"
+#include "sync/SyncSources.h"
+
+namespace lorvex {
+
+// The libraries that the arguments of a run name, in order: libraries
+// themselves, the libraries of targets, the targets of workspaces. A file
+// that cannot be read is reported on errors and makes the code kExitOpenError.
+class LibraryList {
+public:
+    LibraryList(const SyncOptions& options, std::FILE* errors)
+        : options_(options), errors_(errors) {}
+
+    void add(const std::string& argument);
+
+    std::vector<NamedLibrary> libraries;
+    std::vector<std::string> projectFiles;  // the workspaces and targets read
+    int code = 0;
+
+private:
+    void fail(const std::string& subject, const std::string& reason);
+    void addTarget(const NamedLibrary& target);
+    void addWorkspace(const std::string& path);
+
+    const SyncOptions& options_;
+    std::FILE* errors_;
+};
+
+// How a message names a library: by its path, or by the file that names it
+// and the library as written there.
+std::string subjectOf(const NamedLibrary& library);
+
+}  // namespace lorvex

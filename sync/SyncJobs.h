@@ -1,0 +1,51 @@
+#pragma once
+
+#include <cstdio>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "sync/LibrarySync.h"
+#include "sync/ProjectFiles.h"
+
+namespace lorvex {
+
+// One library of a run: found in order, exported perhaps beside others,
+// reported in order.
+struct SyncJob {
+    NamedLibrary library;
+    std::string folder;     // under the output folder
+    bool toExport = false;  // or already reported as not exported
+    SyncReport report;
+};
+
+// Decides, one library at a time and in order, which libraries are exported
+// and where: a library that cannot be opened, is named a second time, holds
+// no sources, or would take another one's folder is not. code rises to what
+// those say.
+std::vector<SyncJob> planJobs(const std::vector<NamedLibrary>& libraries, const SyncRun& run,
+                              int& code);
+
+// Prints the reports of jobs in their order as soon as each and all before it
+// have ended, whichever thread ends them.
+class OrderedReports {
+public:
+    OrderedReports(std::vector<SyncJob>& jobs, std::FILE* out, std::FILE* errors)
+        : jobs_(jobs), ended_(jobs.size(), false), out_(out), errors_(errors) {}
+
+    void ended(std::size_t job);
+
+    CodePageAdvice advice;
+    bool failed = false;
+    bool changed = false;
+
+private:
+    std::vector<SyncJob>& jobs_;
+    std::vector<bool> ended_;
+    std::size_t next_ = 0;
+    std::mutex mutex_;
+    std::FILE* out_;
+    std::FILE* errors_;
+};
+
+}  // namespace lorvex
