@@ -31,12 +31,14 @@ bool checkLibrary(LibraryReader& reader, const std::string& libraryName, std::FI
             (section.companionFirstBlock != 0 &&
              !writer.write(section, sections, nowhere, reason))) {
             ++damaged;
-            std::fprintf(out, "%s: %s\n", entry.displayName, reason.c_str());
+            std::fprintf(out, "%s: %s\n", printable(entry.displayName).c_str(),
+                         printable(reason).c_str());
         }
     }
     if (!reader.damage().empty()) {
         ++damaged;
-        std::fprintf(out, "directory: %s: entries may be missing\n", reader.damage().c_str());
+        std::fprintf(out, "directory: %s: entries may be missing\n",
+                     printable(reader.damage()).c_str());
     }
     std::fprintf(out, "Checked %u entries: %u %s\n", checked, damaged == 0 ? checked : damaged,
                  damaged == 0 ? "intact" : "damaged");

@@ -31,7 +31,7 @@ TEST(CommandLine, ExitCodesMessagesAndListings) {
     // clang-format off
     const std::string chinese = "\xE4\xB8\xAD\xE6\x96\x87.srw", smile = "\xF0\x9F\x98\x80.srw";
     BuiltLibrary seven = buildLibrary(oneNode({})), rootless = seven, cut = buildLibrary(oneNode(
-        {entry("b.srw", "ok"), entry("a.win", std::string(1000, 'a')), entry("taken.win", ""),
+        {entry("b.srw", "ok"), entry("\xC3\xA7\n\x1B\xFF.win", std::string(1000, 'a')), entry("taken.win", ""),
          entry("alias.win", ""), entry("link.win", ""), entry("hard.win", "")}));
     seven.bytes.resize(7);       // too short for the trailer probe
     rootless.bytes.resize(600);  // the root node lies past the end
@@ -96,7 +96,7 @@ TEST(CommandLine, ExitCodesMessagesAndListings) {
             line("RESOURCES\\C:\\img\\\xC3\xA7.bmp", "000000003") + line("PCODE\\z", "000000000") +
             "--\nTotal objects: 7\n", ""},
         {{"-T", "sample.pbl"}, 0, "Checked 16 entries: 16 intact\n", ""},
-        {{"-t", "cut"}, 4, "PCODE\\a.win: data block at " + block + " cannot be read: the library is truncated\n"
+        {{"-t", "cut"}, 4, "PCODE\\\xC3\xA7\\n\\x1b\\xff.win: data block at " + block + " cannot be read: the library is truncated\n"
                            "Checked 6 entries: 1 damaged\n", "lorvex: cut: 1 damaged, as listed above\n"},
         {{"-t", "lost.pbl"}, 4, "directory: the record at " + std::to_string(lost.recordOffsets[1][0]) +
                                 " has no \"ENT*\": entries may be missing\nChecked 1 entries: 1 damaged\n",
@@ -107,7 +107,7 @@ TEST(CommandLine, ExitCodesMessagesAndListings) {
          "lorvex: lost.pbl: directory: the record at " + std::to_string(lost.recordOffsets[1][0]) +
          " has no \"ENT*\": sources may be missing; nothing pruned\n"
          "lorvex: copy.pbg: copy.pbg: is a library this run reads\n"},
-        {{"-E", "sample.pbl", "nothing"}, 0, "", "lorvex: nothing: not found in sample.pbl\n"},
+        {{"-E", "sample.pbl", "no\tthing\r\x7F"}, 0, "", "lorvex: no\\tthing\\r\\x7f: not found in sample.pbl\n"},
         {{"-e", "sample.pbl", "sample.pbl", "*.*"}, 0, "",
          "lorvex: hint: sample.pbl is a library too, but only one library is read per run: the names after "
          "it are entry names\nlorvex: sample.pbl: not found in sample.pbl\nlorvex: *.*: not found in sample.pbl\n"},

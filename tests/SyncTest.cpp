@@ -113,7 +113,7 @@ TEST(Sync, RunsAgainTouchingOnlyWhatChanges) {
     EXPECT_EQ(result.exitCode, 4);
     EXPECT_EQ(result.output, line("lib.pbl", "1 written, 0 unchanged, 0 removed") +
                                  line("sub/other.pbl", "1 written, 0 unchanged, 0 removed"));
-    const std::string control = ": c\x01.srw: its name holds a control character\n";
+    const std::string control = ": c\\x01.srw: its name holds a control character\n";
     EXPECT_EQ(
         result.errors,
         "lorvex: bad.pbt: no liblist line in the target file\nlorvex: lib.pbl" + control + "lorvex: sub/other.pbl" + control +
