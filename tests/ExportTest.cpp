@@ -1,6 +1,7 @@
 // Export files byte for byte, and which entries an extraction picks.
 #include <gtest/gtest.h>
 
+#include "library/EntryNames.h"
 #include "tests/support/TestFiles.h"
 
 namespace lorvex::testing {
@@ -149,6 +150,64 @@ TEST(Damage, ChainsThatCannotBeReadWholeFailTheExport) {
     };
     // clang-format on
     for (const ExtractCase& c : cases) check(c);
+}
+
+// -t is intact exactly when every export it stands for succeeds: the extraction
+// of all entries, and each source by its name as stored and with its extension
+// in lower case. "@" in a line is the first block of entry `shared`.
+TEST(Check, IntactExactlyWhenTheExportsSucceed) {
+    using L = BuiltLibrary;
+    const std::string shared = "data block at @ was read before: the chain loops or shares blocks with another\n";
+    const std::vector<EntryLayout> srwSrd{entry("a.srw", "x"), entry("a.srd", "y"), entry("a.bin", "BIN!")};
+    struct Case {
+        std::vector<EntryLayout> entries;
+        void (*damage)(L&);
+        std::string lines;
+        int shared = 0;
+    };
+    // clang-format off
+    const Case cases[] = {
+        // Sources sharing a companion, by letter case and by extension.
+        {{entry("a.srw", "x"), entry("A.srw", "y"), entry("a.bin", "BIN!")}, [](L&) {}, ""},
+        {srwSrd, [](L&) {}, ""},
+        // A companion neither can show, judged for each.
+        {srwSrd, [](L& l) { l.put32(l.field(0, 2, 4), 10); },
+         "a.srw: its compiled companion a.bin: its blocks hold 4 of its 10 bytes\n"
+         "a.srd: its compiled companion a.bin: its blocks hold 4 of its 10 bytes\n"},
+        // Extensions stored in capitals pair when asked for in lower case.
+        {{entry("W.Srw", "src"), entry("w.BIN", "BIN!")}, [](L&) {}, ""},
+        {{entry("W.SRW", "src"), entry("W.BIN", std::string(100, 'B'))}, [](L& l) { l.put32(l.field(0, 1, 4), 1500); },
+         "W.SRW: its compiled companion W.bin: its blocks hold 100 of its 1500 bytes\n"},
+        // A companion running into its source's blocks fails both.
+        {{entry("w.srw", "src"), entry("w.bin", "BIN!")}, [](L& l) { l.put32(l.field(0, 1, 0), l.blockOffsets[0][0][0]); },
+         "w.srw: its compiled companion w.bin: " + shared + "PCODE\\w.bin: " + shared},
+        // Companions sharing blocks: each named export succeeds, the extraction of all fails.
+        {{entry("a.srw", "x"), entry("a.bin", "BIN!"), entry("b.srw", "y"), entry("b.bin", "BIN!")},
+         [](L& l) { l.put32(l.field(0, 3, 0), l.blockOffsets[0][1][0]); }, "PCODE\\b.bin: " + shared, 1},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        ScopedTempDir dir;
+        BuiltLibrary library = buildLibrary(oneNode(c.entries));
+        c.damage(library);
+        ASSERT_TRUE(library.writeTo("lib.pbl"));
+        std::string lines = c.lines, total = std::to_string(c.entries.size());
+        for (std::size_t at; (at = lines.find('@')) != std::string::npos;)
+            lines.replace(at, 1, std::to_string(library.blockOffsets[0][c.shared][0]));
+        const auto damaged = std::count(lines.begin(), lines.end(), '\n');
+        const RunResult check = runLorvex({"-t", "lib.pbl"});
+        EXPECT_EQ(check.output, lines + "Checked " + total + " entries: " +
+                                    (damaged == 0 ? total + " intact\n" : std::to_string(damaged) + " damaged\n"));
+        bool exported = runLorvex({"-e", "lib.pbl"}).exitCode == 0;
+        for (const EntryLayout& e : c.entries) {
+            const std::size_t stem = e.name.size() - 3;
+            if (foldedName(e.name).compare(stem - 1, 3, ".sr") == 0)
+                exported = runLorvex({"-e", "lib.pbl", e.name}).exitCode == 0 &&
+                           runLorvex({"-e", "lib.pbl", e.name.substr(0, stem) + foldedName(e.name.substr(stem))})
+                                   .exitCode == 0 && exported;
+        }
+        EXPECT_EQ(check.exitCode, exported ? 0 : 4) << lines;
+    }
 }
 
 // Libraries of the Unicode-era versions: UTF-16LE names and sources.
