@@ -1,10 +1,11 @@
 // The command line: exit codes, messages on both streams, listings byte for
-// byte, and the real binary end to end.
+// byte, the real binary end to end, and the inputs the fuzzer failed on.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
 
 #include "examples/SampleLibrary.h"
+#include "fuzz/EveryCommand.h"
 #include "tests/support/TestFiles.h"
 
 namespace lorvex::testing {
@@ -147,6 +148,18 @@ TEST(CommandLine, ExitCodesMessagesAndListings) {
     EXPECT_TRUE(readFile(std::string(LORVEX_SOURCE_DIR) + "/examples/sample.pbl") ==
                 readFile("sample.pbl"))
         << "regenerate with: make_sample examples/sample.pbl";
+}
+
+// Every input that ever made the fuzzer fail, through the fuzzer's commands.
+TEST(CommandLine, FuzzRegressionsStayWithinTheirBounds) {
+    const std::string folder = std::string(LORVEX_SOURCE_DIR) + "/fuzz/regressions/";
+    ScopedTempDir dir;
+    const std::vector<std::string> inputs = filesIn(folder);
+    EXPECT_FALSE(inputs.empty());
+    for (const std::string& name : inputs)
+        EXPECT_EQ(fuzz::runEveryCommand(readFile(folder + name), std::filesystem::current_path()),
+                  "")
+            << name;
 }
 
 }  // namespace
