@@ -10,6 +10,7 @@
 #include "library/DataChain.h"
 #include "library/EntryNames.h"
 #include "library/Report.h"
+#include "platform/Platform.h"
 
 namespace lorvex {
 
@@ -52,6 +53,15 @@ struct WalkAlone {
     }
 };
 
+// Why an export file of this name can never be created, whatever the folder
+// holds; empty when it can.
+std::string unwritable(const std::string& name) {
+    const char* problem = name.empty()                  ? "is empty"
+                          : name == "." || name == ".." ? "names a folder"
+                                                        : platform::nameProblem(name);
+    return problem == nullptr ? "" : "its file name \"" + name + "\" " + problem;
+}
+
 class Checker {
 public:
     explicit Checker(LibraryReader& reader)
@@ -74,6 +84,8 @@ public:
         // request: its name exports the first.
         const bool paired = entry.kind == EntryKind::Source && isPairedRequest(request) &&
                             firstOfName_.insert(foldedName(request)).second;
+        const std::string name = unwritable(entry.displayName + baseNameOffset(entry.displayName));
+        if (!name.empty()) return name;
         if (!end.complete()) return end.describe(file_.size());
         if (!paired) return {};
         CurrentEntry source = entry;

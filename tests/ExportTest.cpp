@@ -180,6 +180,9 @@ TEST(Check, IntactExactlyWhenTheExportsSucceed) {
         // A companion running into its source's blocks fails both.
         {{entry("w.srw", "src"), entry("w.bin", "BIN!")}, [](L& l) { l.put32(l.field(0, 1, 0), l.blockOffsets[0][0][0]); },
          "w.srw: its compiled companion w.bin: " + shared + "PCODE\\w.bin: " + shared + "Checked 2 entries: 2 damaged\n"},
+        // A file name no extraction can create.
+        {{entry("C:\\dir\\", "x"), entry(".", "")}, [](L&) {},
+         "RESOURCES\\C:\\dir\\: its file name \"\" is empty\nPCODE\\.: its file name \".\" names a folder\nChecked 2 entries: 2 damaged\n"},
         // Companions sharing blocks: each named export succeeds, the extraction of all fails.
         {{entry("a.bin", "BIN!"), entry("a.srw", "x"), entry("b.srw", "y"), entry("b.bin", "BIN!")},
          [](L& l) { l.put32(l.field(0, 3, 0), l.blockOffsets[0][0][0]); }, "PCODE\\b.bin: " + shared + "Checked 4 entries: 1 damaged\n"},
