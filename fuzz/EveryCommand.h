@@ -101,7 +101,9 @@ inline std::string runEveryCommand(const std::string& input, const std::string& 
         for (const auto& entry : std::filesystem::directory_iterator(".", error))
             std::filesystem::remove_all(entry.path(), error);
         if (error) problem += error.message();
-        if (!problem.empty()) problem = arguments[0] + " " + arguments[1] + ": " + problem;
+        const std::size_t shown = std::min<std::size_t>(arguments.size(), 7);
+        for (std::size_t i = shown; !problem.empty() && i-- > 0;)
+            problem = arguments[i] + (i + 1 == shown ? ": " : " ") + problem;
         disjoint = disjoint || (!byName && arguments[0] == "-e" && code == 0);
     }
     if (sink != nullptr) std::fclose(sink);
