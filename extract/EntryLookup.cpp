@@ -41,8 +41,8 @@ bool EntryLookup::find(const std::string& name, CurrentEntry& found) const {
     return true;
 }
 
-void EntryLookup::pair(CurrentEntry& entry, std::uint32_t position,
-                       const std::string& request) const {
+std::uint32_t EntryLookup::pair(CurrentEntry& entry, std::uint32_t position,
+                                const std::string& request) const {
     entry.companionFirstBlock = entry.companionSize = entry.companionTime = 0;
     const Slot* companions = isPairedRequest(request) ? slot(companionNameFor(request)) : nullptr;
     for (const Sighting& companion :
@@ -51,8 +51,9 @@ void EntryLookup::pair(CurrentEntry& entry, std::uint32_t position,
         entry.companionFirstBlock = companion.firstBlock;
         entry.companionSize = companion.dataSize;
         entry.companionTime = companion.modificationTime;
-        break;
+        return companion.position;
     }
+    return kNone;
 }
 
 }  // namespace lorvex

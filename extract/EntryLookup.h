@@ -28,8 +28,11 @@ public:
     // Gives an entry met at position in iteration order the companion a named
     // export by request pairs with it, when the request ends in ".srw", ".srd"
     // or ".sru": "PCODE\<request less 3>bin", the first one with data seen
-    // before the entry, else the first one after it; none otherwise.
-    void pair(CurrentEntry& entry, std::uint32_t position, const std::string& request) const;
+    // before the entry, else the first one after it; none otherwise. Returns
+    // the companion's position, or kNone.
+    static constexpr std::uint32_t kNone = UINT32_MAX;
+    std::uint32_t pair(CurrentEntry& entry, std::uint32_t position,
+                       const std::string& request) const;
 
 private:
     // Where an entry of a looked-for name was met, and what a companion needs of it.

@@ -178,19 +178,39 @@ bool ExportWriter::readComment(const CurrentEntry& entry, std::string& bytes, st
     return false;
 }
 
+namespace {
+
+std::string companionName(const char* displayName) {
+    const std::size_t nameLength = std::strlen(displayName);
+    return std::string(displayName, nameLength >= 3 ? nameLength - 3 : 0) + "bin";
+}
+
+}  // namespace
+
+std::string ExportWriter::sectionDamage(const char* displayName, std::uint32_t size,
+                                        std::uint64_t librarySize, const ChainEnd& end,
+                                        std::uint64_t held) {
+    const std::string prefix = "its compiled companion " + companionName(displayName) + ": ";
+    // A size the file cannot hold, or one that does not print as a positive
+    // count, is damage: nothing is allocated or written for it.
+    if (size > librarySize || size > INT32_MAX)
+        return prefix + "claims " + std::to_string(size) + " bytes, more than the library holds";
+    // Rows would show zeros for bytes the chain does not hold: a companion
+    // that cannot be read whole gets no section.
+    if (!end.complete()) return prefix + end.describe(librarySize);
+    if (held < size)
+        return prefix + "its blocks hold " + std::to_string(held) + " of its " +
+               std::to_string(size) + " bytes";
+    return {};
+}
+
 bool ExportWriter::writeBinarySection(const CurrentEntry& entry, VisitedSet& visited,
                                       ByteSink& sink, std::string& reason) {
     const std::size_t nameLength = std::strlen(entry.displayName);
-    const std::string binName =
-        std::string(entry.displayName, nameLength >= 3 ? nameLength - 3 : 0) + "bin";
-    reason = "its compiled companion " + binName + ": ";
-    // A size the file cannot hold, or one that does not print as a positive
-    // count, is damage: nothing is allocated or written for it.
+    const std::string binName = companionName(entry.displayName);
     const std::uint32_t size = entry.companionSize;
-    if (size > file_.size() || size > INT32_MAX) {
-        reason += "claims " + std::to_string(size) + " bytes, more than the library holds";
-        return false;
-    }
+    reason = sectionDamage(entry.displayName, size, file_.size(), ChainEnd{}, size);
+    if (!reason.empty()) return false;
     const std::size_t rows = (size + kRowBytes - 1) / kRowBytes;
     std::vector<unsigned char> buffer(rows * kRowBytes);
     // Bytes beyond the declared size are dropped: the section shows size bytes.
@@ -204,17 +224,8 @@ bool ExportWriter::writeBinarySection(const CurrentEntry& entry, VisitedSet& vis
                                        copied += take;
                                        return true;
                                    });
-    // Rows would show zeros for bytes the chain does not hold: a companion
-    // that cannot be read whole gets no section.
-    if (!end.complete()) {
-        reason += end.describe(file_.size());
-        return false;
-    }
-    if (copied != size) {
-        reason += "its blocks hold " + std::to_string(copied) + " of its " + std::to_string(size) +
-                  " bytes";
-        return false;
-    }
+    reason = sectionDamage(entry.displayName, size, file_.size(), end, copied);
+    if (!reason.empty()) return false;
     std::fill(buffer.begin() + size, buffer.end(), 0);  // the last row is filled up with zeros
     // The name lines: as -e writes them, the tag ("4" for a source ending in
     // "sru"), the size and the time; in source control, a check digit alone.

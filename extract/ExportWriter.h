@@ -5,6 +5,7 @@
 
 #include "extract/ByteSink.h"
 #include "library/CurrentEntry.h"
+#include "library/DataChain.h"
 #include "library/LibraryFile.h"
 #include "library/Records.h"
 #include "library/VisitedSet.h"
@@ -49,6 +50,14 @@ public:
     // of a source is its data size plus these).
     static std::uint32_t sourceHeaderSize(Generation generation, const char* outputName,
                                           bool commented);
+
+    // Why the binary data section of the source displayName cannot be written
+    // for a companion of size bytes whose chain ended so, holding held bytes;
+    // empty when it can. Before the chain is read, a complete end and held ==
+    // size check the size alone.
+    static std::string sectionDamage(const char* displayName, std::uint32_t size,
+                                     std::uint64_t librarySize, const ChainEnd& end,
+                                     std::uint64_t held);
 
 private:
     static void text(Generation generation, ByteSink& sink, const std::string& utf8);

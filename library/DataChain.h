@@ -37,10 +37,10 @@ struct ChainEnd {
 // Walks a data chain from firstBlock, handing each block's used bytes to visit
 // (which returns false to stop). A block that cannot be read, claims more than
 // 502 bytes, or is already in visited ends the walk; the caller's visited set
-// says for which scope blocks may not be read twice. Blocks read are marked in
-// alsoMarked too, when given.
-template <typename Visit>
-ChainEnd walkChain(LibraryFile& file, std::uint32_t firstBlock, VisitedSet& visited, Visit visit,
+// (a VisitedSet, or any type with its firstVisit) says for which scope blocks
+// may not be read twice. Blocks read are marked in alsoMarked too, when given.
+template <typename Visited, typename Visit>
+ChainEnd walkChain(LibraryFile& file, std::uint32_t firstBlock, Visited& visited, Visit visit,
                    VisitedSet* alsoMarked = nullptr) {
     DataBlock block;
     for (std::uint32_t cursor = firstBlock; cursor != 0; cursor = block.nextOffset()) {

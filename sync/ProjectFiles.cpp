@@ -12,11 +12,13 @@ constexpr std::uint64_t kMaxProjectFileSize = 1 << 20;  // real ones hold a few 
 
 // The text of a project file as UTF-8: saved as UTF-16LE after its mark, as
 // UTF-8 after its mark, or in single bytes (where only ASCII matters here).
+// It ends at its first zero, which no path can hold.
 std::string textOf(const std::string& bytes) {
     if (bytes.compare(0, 2, "\xFF\xFE") == 0)
         return utf16LeToUtf8(reinterpret_cast<const unsigned char*>(bytes.data()) + 2,
                              bytes.size() - 2);
-    return bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? bytes.substr(3) : bytes;
+    const std::size_t start = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+    return bytes.substr(start, bytes.find('\0', start) - start);
 }
 
 // The lines of a text, whatever its line ends, without leading blanks.

@@ -1,5 +1,5 @@
 // The command line: exit codes, messages on both streams, listings byte for
-// byte, and the real binary end to end.
+// byte, the real binary end to end, and the inputs the fuzzer failed on.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -7,6 +7,7 @@
 #include "cli/SyncOptions.h"
 #include "cli/Version.h"
 #include "examples/SampleLibrary.h"
+#include "fuzz/EveryCommand.h"
 #include "tests/support/TestFiles.h"
 
 namespace lorvex::testing {
@@ -46,7 +47,7 @@ protected:
         tzset();
         // clang-format off
         BuiltLibrary seven = buildLibrary(oneNode({})), rootless = seven, cut = buildLibrary(oneNode(
-            {entry("b.srw", "ok"), entry("a.win", std::string(1000, 'a')), entry("taken.win", ""),
+            {entry("b.srw", "ok"), entry("\xC3\xA7\n\x1B\xFF.win", std::string(1000, 'a')), entry("taken.win", ""),
              entry("alias.win", ""), entry("link.win", ""), entry("hard.win", "")}));
         seven.bytes.resize(7);       // too short for the trailer probe
         rootless.bytes.resize(600);  // the root node lies past the end
@@ -231,7 +232,8 @@ TEST_F(CommandLine, Checks) {
     // clang-format off
     expectRuns({
         {{"-T", "sample.pbl"}, 0, "Checked 16 entries: 16 intact\n", ""},
-        {{"-t", "cut"}, 4, "PCODE\\a.win: data block at " + cutBlock + " cannot be read: the library is truncated\n"
+        // A name that would break a line or reach the terminal is shown escaped.
+        {{"-t", "cut"}, 4, "PCODE\\\xC3\xA7\\n\\x1b\\xff.win: data block at " + cutBlock + " cannot be read: the library is truncated\n"
                            "Checked 6 entries: 1 damaged\n", "lorvex: cut: 1 damaged, as listed above\n"},
         {{"-t", "lost.pbl"}, 4, "directory: the record at " + lostRecord +
                                 " has no \"ENT*\": entries may be missing\nChecked 1 entry: 1 damaged\n",
@@ -239,7 +241,7 @@ TEST_F(CommandLine, Checks) {
         {{"-t", "."}, 2, kOpenError, "lorvex: .: cannot open: Is a directory\n"},
         {{"-t", "seven", "empty.pbl"}, 2, "seven: " + kOpenError + "empty.pbl: Checked 0 entries: 0 intact\n",
          "lorvex: seven: not a library: only 7 bytes long\n"},
-        {{"-t", "cut", "seven", "sample.pbl"}, 4, "cut: PCODE\\a.win: data block at " + cutBlock + " cannot be read: "
+        {{"-t", "cut", "seven", "sample.pbl"}, 4, "cut: PCODE\\\xC3\xA7\\n\\x1b\\xff.win: data block at " + cutBlock + " cannot be read: "
          "the library is truncated\ncut: Checked 6 entries: 1 damaged\nseven: " + kOpenError +
          "sample.pbl: Checked 16 entries: 16 intact\n",
          "lorvex: cut: 1 damaged, as listed above\nlorvex: seven: not a library: only 7 bytes long\n"},
@@ -251,6 +253,7 @@ TEST_F(CommandLine, ExtractionAndItsFailures) {
     // clang-format off
     expectRuns({
         {{"-E", "sample.pbl", "nothing"}, 0, "", "lorvex: nothing: not found in sample.pbl\n"},
+        {{"-E", "sample.pbl", "no\tthing\r\x7F"}, 0, "", "lorvex: no\\tthing\\r\\x7f: not found in sample.pbl\n"},
         {{"-e", "sample.pbl", "sample.pbl", "*.BMP", "*.pbl"}, 0, "Extracting \"RESOURCES\\C:\\inventory\\img\\logo.bmp\"\n",
          "lorvex: hint: sample.pbl is a library too, but only one library is read per run: the names after "
          "it are entry names\nlorvex: sample.pbl: not found in sample.pbl\nlorvex: *.pbl: not found in sample.pbl\n"},
@@ -310,6 +313,18 @@ TEST_F(CommandLine, TheRealBinaryEndToEnd) {
     EXPECT_TRUE(readFile(std::string(LORVEX_SOURCE_DIR) + "/examples/sample.pbl") ==
                 readFile("sample.pbl"))
         << "regenerate with: make_sample examples/sample.pbl";
+}
+
+// Every input that ever made the fuzzer fail, through the fuzzer's commands.
+TEST(FuzzRegressions, StayWithinTheirBounds) {
+    const std::string folder = std::string(LORVEX_SOURCE_DIR) + "/fuzz/regressions/";
+    ScopedTempDir dir;
+    const std::vector<std::string> inputs = filesIn(folder);
+    EXPECT_FALSE(inputs.empty());
+    for (const std::string& name : inputs)
+        EXPECT_EQ(fuzz::runEveryCommand(readFile(folder + name), std::filesystem::current_path()),
+                  "")
+            << name;
 }
 
 }  // namespace

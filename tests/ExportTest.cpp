@@ -1,6 +1,7 @@
 // Export files byte for byte, and which entries an extraction picks.
 #include <gtest/gtest.h>
 
+#include "library/EntryNames.h"
 #include "tests/support/TestFiles.h"
 
 namespace lorvex::testing {
@@ -159,6 +160,62 @@ TEST(Damage, ChainsThatCannotBeReadWholeFailTheExport) {
     };
     // clang-format on
     for (const ExtractCase& c : cases) check(c);
+}
+
+// -t is intact exactly when every export it stands for succeeds: the extraction
+// of all entries, and each source by its name as stored and with its extension
+// in lower case. "@" in a line is the first block of the first entry.
+TEST(Check, IntactExactlyWhenTheExportsSucceed) {
+    using L = BuiltLibrary;
+    const std::string shared = "data block at @ was read before: the chain loops or shares blocks with another\n";
+    const std::vector<EntryLayout> srwSrd{entry("a.srw", "x"), entry("a.srd", "y"), entry("a.bin", "BIN!")};
+    struct Case {
+        std::vector<EntryLayout> entries;
+        void (*damage)(L&);
+        std::string lines;
+    };
+    // clang-format off
+    const Case cases[] = {
+        // Sources sharing a companion, by letter case and by extension.
+        {{entry("a.srw", "x"), entry("A.srw", "y"), entry("a.bin", "BIN!")}, [](L&) {}, "Checked 3 entries: 3 intact\n"},
+        {srwSrd, [](L&) {}, "Checked 3 entries: 3 intact\n"},
+        // A companion neither can show, judged for each.
+        {srwSrd, [](L& l) { l.put32(l.field(0, 2, 4), 10); },
+         "a.srw: its compiled companion a.bin: its blocks hold 4 of its 10 bytes\n"
+         "a.srd: its compiled companion a.bin: its blocks hold 4 of its 10 bytes\nChecked 3 entries: 2 damaged\n"},
+        // Extensions stored in capitals pair when asked for in lower case.
+        {{entry("W.Srw", "src"), entry("w.BIN", "BIN!")}, [](L&) {}, "Checked 2 entries: 2 intact\n"},
+        {{entry("W.SRW", "src"), entry("W.BIN", std::string(100, 'B'))}, [](L& l) { l.put32(l.field(0, 1, 4), 1500); },
+         "W.SRW: its compiled companion W.bin: its blocks hold 100 of its 1500 bytes\nChecked 2 entries: 1 damaged\n"},
+        // A companion running into its source's blocks fails both.
+        {{entry("w.srw", "src"), entry("w.bin", "BIN!")}, [](L& l) { l.put32(l.field(0, 1, 0), l.blockOffsets[0][0][0]); },
+         "w.srw: its compiled companion w.bin: " + shared + "PCODE\\w.bin: " + shared + "Checked 2 entries: 2 damaged\n"},
+        // A file name no extraction can create.
+        {{entry("C:\\dir\\", "x"), entry(".", "")}, [](L&) {},
+         "RESOURCES\\C:\\dir\\: its file name \"\" is empty\nPCODE\\.: its file name \".\" names a folder\nChecked 2 entries: 2 damaged\n"},
+        // Companions sharing blocks: each named export succeeds, the extraction of all fails.
+        {{entry("a.bin", "BIN!"), entry("a.srw", "x"), entry("b.srw", "y"), entry("b.bin", "BIN!")},
+         [](L& l) { l.put32(l.field(0, 3, 0), l.blockOffsets[0][0][0]); }, "PCODE\\b.bin: " + shared + "Checked 4 entries: 1 damaged\n"},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        ScopedTempDir dir;
+        BuiltLibrary library = buildLibrary(oneNode(c.entries));
+        c.damage(library);
+        ASSERT_TRUE(library.writeTo("lib.pbl"));
+        std::string lines = c.lines;
+        for (std::size_t at; (at = lines.find('@')) != std::string::npos;)
+            lines.replace(at, 1, std::to_string(library.blockOffsets[0][0][0]));
+        const RunResult check = runLorvex({"-t", "lib.pbl"});
+        EXPECT_EQ(check.output, lines);
+        bool exported = runLorvex({"-e", "lib.pbl"}).exitCode == 0;
+        for (const EntryLayout& e : c.entries) {  // names of other entries are not found
+            const std::string stem = e.name.substr(0, e.name.size() - 3);
+            for (const std::string& name : {e.name, stem + foldedName(e.name.substr(stem.size()))})
+                exported = runLorvex({"-e", "lib.pbl", name}).exitCode == 0 && exported;
+        }
+        EXPECT_EQ(check.exitCode, exported ? 0 : 4) << lines;
+    }
 }
 
 // Libraries of the Unicode-era versions: UTF-16LE names and sources.

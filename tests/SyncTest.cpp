@@ -214,12 +214,12 @@ TEST(Sync, NeverLosesOrDoublesAFile) {
         // Names that one code page turns into one, and names in two letter cases (a distinct file here).
         {{entry("\x87\x90.srw", "1"), entry("\x81\xE0.srw", "2"), entry("a.srw", "3"), entry("A.srw", "4")}, false,
          "", {"--codepage=932"}, 4, ok + "3 written, 0 unchanged, 0 removed, 1 failed\n",
-         "lorvex: lib.pbl: \x81\xE0.srw: its file name \xE2\x89\x92.srw is that of the earlier source "
-         "\x87\x90.srw\n", {"A.srw", "a.srw", "lib.pbg", "\xE2\x89\x92.srw"}},
+         "lorvex: lib.pbl: \\x81\\xe0.srw: its file name \xE2\x89\x92.srw is that of the earlier source "
+         "\\x87\\x90.srw\n", {"A.srw", "a.srw", "lib.pbg", "\xE2\x89\x92.srw"}},
         // Control characters and characters that turn the direction of text.
         {{entry("\xC2\x85.srw", "1"), entry("a\xE2\x80\xAE" "b.srw", "2"), entry("ok.srw", "3")}, true, "", {}, 4,
          ok + "1 written, 0 unchanged, 0 removed, 2 failed\n",
-         "lorvex: lib.pbl: \xC2\x85.srw: its name holds a control character\nlorvex: lib.pbl: a\xE2\x80\xAE"
+         "lorvex: lib.pbl: \\xc2\\x85.srw: its name holds a control character\nlorvex: lib.pbl: a\\xe2\\x80\\xae"
          "b.srw: its name holds a character that changes the direction of text\n", {"lib.pbg", "ok.srw"}},
         // Sources sharing their companion each carry it.
         {{entry("a.srw", "1"), entry("a.srd", "2"), entry("a.bin", "BIN!")}, false, "", {}, 0,

@@ -1,0 +1,119 @@
+#pragma once
+
+// Every command on one input, as the fuzzer runs them and the tests replay
+// them, with bounds on what each may write.
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "cli/CommandLine.h"
+#include "library/LibraryReader.h"
+
+namespace lorvex::fuzz {
+
+// Characters an export adds to the bytes it reads: the header and comments
+// lines around a display name of at most 99 bytes; a section's four lines
+// around its name twice; the zeros that fill a section's last row. Then the
+// byte order mark or "HA", and the longest hexascii run of one character.
+constexpr std::uint64_t kOwn = 16 + 99 + 2 + 18 + 2, kSectionLines = 388, kLastRow = 3996;
+constexpr std::uint64_t kFixed = 3 + 22;
+
+// Bytes of a file, in halves, per byte read, per character the export adds and
+// per character of hex rows (0: no sections): a native export is the bytes
+// read and its characters (two bytes each in UTF-16); utf8 takes at most three
+// bytes for a single-byte character or a UTF-16 unit; hexascii at most 11.5
+// a character (ASCII and other characters alternating: 22 for one, 1 for the
+// next), its hex rows being ASCII. All zero: the command writes nothing.
+struct Form {
+    std::uint64_t perByte, perChar, perRowChar;
+};
+
+// Runs both listings, the check, extraction of all entries, of every entry by
+// name and by a pattern, and -s in each encoding and as a dry run, of the
+// input as a library, a target file and a workspace, in the folder scratch
+// (an absolute path); the caller's working directory is kept. Returns which
+// bound a command broke, or empty.
+inline std::string runEveryCommand(const std::string& input, const std::string& scratch) {
+    const std::string library = scratch + "/input.pbl", target = scratch + "/input.pbt",
+                      workspace = scratch + "/input.pbw";
+    for (const std::string& path : {library, target, workspace})
+        if (!std::ofstream(path, std::ios::binary).write(input.data(), input.size()))
+            return "cannot write " + path;
+    std::vector<std::string> named{"-e", library};
+    LibraryReader reader;
+    for (bool more = reader.open(library) && reader.rewind() && reader.next(); more;
+         more = reader.next())
+        named.emplace_back(reader.current().displayName);
+    const std::uint64_t n = input.size(), entries = named.size() - 2;
+    // Each record holds at least 25 bytes and is delivered once.
+    if (entries > n / 25 + 2) return std::to_string(entries) + " entries";
+    const std::uint64_t w = reader.generation() == Generation::UnicodeEra ? 2 : 1;
+    const Form native{2, 2 * w, 2 * w}, utf8{6, 6, 2}, hexascii{23, 23, 2};
+    const std::string out = scratch + "/out";
+    // clang-format off
+    const std::pair<std::vector<std::string>, Form> commands[] = {
+        {{"-v", library}, {}}, {{"-l", library}, {}}, {{"-l", "--json", "--codepage=1252", library}, {}},
+        {{"-t", library}, {}}, {{"-e", library}, {2, 2 * w, 0}}, {named, native},
+        {{"-e", "-o", "named", library, "*"}, native},
+        {{"-s", "-o", out, library}, utf8}, {{"-s", "-o", out, "--codepage=1252", library}, utf8},
+        {{"-s", "-o", out, "--encoding=native", library}, native},
+        {{"-s", "-o", out, "--encoding=hexascii", "--codepage=936", "--prune", target}, hexascii},
+        {{"-s", "-o", out, "--codepage=932", workspace}, utf8}, {{"-s", "--check", "-o", out, library}, {}}};
+    // clang-format on
+    std::error_code error;
+    const std::filesystem::path home = std::filesystem::current_path(error);
+    if (!error) std::filesystem::create_directory(out, error);
+    if (!error) std::filesystem::current_path(out, error);
+    if (error) return "cannot enter " + out + ": " + error.message();
+    std::FILE* sink = std::fopen("/dev/null", "w");
+    std::string problem = sink == nullptr ? "cannot open /dev/null" : "";
+    bool disjoint = false;  // the extraction of all entries found no blocks shared
+    for (const auto& [arguments, f] : commands) {
+        if (!problem.empty()) break;
+        std::vector<const char*> argv{"lorvex"};
+        for (const std::string& argument : arguments) argv.push_back(argument.c_str());
+        const int code = runCommandLine(static_cast<int>(argv.size()), argv.data(), sink, sink);
+        const bool sync = arguments[0] == "-s", byName = arguments.size() > 2 && !sync;
+        const std::uint64_t rows = f.perRowChar, own = kOwn + (rows != 0 ? kSectionLines : 0);
+        // One export reads at most n bytes, content and companion together; a
+        // section shows the companion as two characters a byte, and its last row.
+        const std::uint64_t file =
+            (std::max(f.perByte, 2 * rows) * n + f.perChar * own + rows * kLastRow) / 2 + kFixed;
+        // A line of at most 330 bytes a source (33, and a name of 99 bytes three
+        // times as long in UTF-8), and 94 around them.
+        const std::uint64_t list = sync ? 94 + 330 * entries : file;
+        // Exports of different entries read disjoint blocks, n bytes at most;
+        // rows take at most 3996 characters for each block of 512 bytes of a
+        // companion, which at most three sources show (.srw, .srd, .sru): 24
+        // characters a byte. Named exports may read the same blocks again, so
+        // their total holds only when no entries share blocks.
+        std::uint64_t total = (f.perByte + 24 * rows) * n / 2 +
+                              entries * (f.perChar * own / 2 + kFixed) + (sync ? list : 0);
+        if (byName && !disjoint) total = UINT64_MAX;
+        std::uint64_t written = 0;
+        for (std::filesystem::recursive_directory_iterator it(".", error), end; !error && it != end;
+             it.increment(error)) {
+            const std::uint64_t bytes = it->is_regular_file(error) ? it->file_size(error) : 0;
+            written += bytes;
+            if (bytes > (it->path().extension() == ".pbg" ? list : file) || f.perByte == 0)
+                problem = it->path().string() + " has " + std::to_string(bytes) + " bytes";
+        }
+        if (problem.empty() && written > total) problem = std::to_string(written) + " in all";
+        for (const auto& entry : std::filesystem::directory_iterator(".", error))
+            std::filesystem::remove_all(entry.path(), error);
+        if (error) problem += error.message();
+        const std::size_t shown = std::min<std::size_t>(arguments.size(), 7);
+        for (std::size_t i = shown; !problem.empty() && i-- > 0;)
+            problem = arguments[i] + (i + 1 == shown ? ": " : " ") + problem;
+        disjoint = disjoint || (!byName && arguments[0] == "-e" && code == 0);
+    }
+    if (sink != nullptr) std::fclose(sink);
+    std::filesystem::current_path(home, error);
+    return error ? problem + "; cannot return to " + home.string() : problem;
+}
+
+}  // namespace lorvex::fuzz
