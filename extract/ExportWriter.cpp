@@ -212,21 +212,19 @@ bool ExportWriter::writeBinarySection(const CurrentEntry& entry, VisitedSet& vis
     reason = sectionDamage(entry.displayName, size, file_.size(), ChainEnd{}, size);
     if (!reason.empty()) return false;
     const std::size_t rows = (size + kRowBytes - 1) / kRowBytes;
-    std::vector<unsigned char> buffer(rows * kRowBytes);
-    // Bytes beyond the declared size are dropped: the section shows size bytes.
-    std::size_t copied = 0;
+    // Gathered as the chain holds them, so that a size the chain does not back
+    // costs nothing; bytes beyond the declared size are dropped.
+    std::vector<unsigned char> buffer;
     const ChainEnd end = walkChain(file_, entry.companionFirstBlock, visited,
                                    [&](const unsigned char* data, std::size_t used) {
                                        const std::size_t take =
-                                           std::min<std::size_t>(used, size - copied);
-                                       if (take > 0)
-                                           std::memcpy(buffer.data() + copied, data, take);
-                                       copied += take;
+                                           std::min<std::size_t>(used, size - buffer.size());
+                                       buffer.insert(buffer.end(), data, data + take);
                                        return true;
                                    });
-    reason = sectionDamage(entry.displayName, size, file_.size(), end, copied);
+    reason = sectionDamage(entry.displayName, size, file_.size(), end, buffer.size());
     if (!reason.empty()) return false;
-    std::fill(buffer.begin() + size, buffer.end(), 0);  // the last row is filled up with zeros
+    buffer.resize(rows * kRowBytes, 0);  // the last row is filled up with zeros
     // The name lines: as -e writes them, the tag ("4" for a source ending in
     // "sru"), the size and the time; in source control, a check digit alone.
     std::string values;

@@ -6,6 +6,7 @@
 #include "extract/EntryLookup.h"
 #include "extract/ExportWriter.h"
 #include "library/EntryNames.h"
+#include "library/Report.h"
 #include "sync/ObjectList.h"
 #include "sync/SourceFolder.h"
 #include "sync/SourceText.h"
@@ -189,9 +190,9 @@ void LibrarySync::exportSources() {
 void LibrarySync::summarize() {
     for (const Source& source : sources_) failures_ += source.exported ? 0 : 1;
     if (run_.rules.dryRun) return;
-    report_->out += library_.path + " -> " + path_ + ": " + std::to_string(written_) +
-                    " written, " + std::to_string(unchanged_) + " unchanged, " +
-                    std::to_string(removed_) + " removed" +
+    report_->out += printable(library_.path) + " -> " + printable(path_) + ": " +
+                    std::to_string(written_) + " written, " + std::to_string(unchanged_) +
+                    " unchanged, " + std::to_string(removed_) + " removed" +
                     (failures_ != 0 ? ", " + std::to_string(failures_) + " failed" : "") + "\n";
 }
 
@@ -231,7 +232,7 @@ void LibrarySync::exportSource(Source& source, VisitedSet& blocks) {
 
 void LibrarySync::changed(const char* what, const std::string& file) {
     report_->changed = true;
-    if (run_.rules.dryRun) report_->out += std::string(what) + " " + file + "\n";
+    if (run_.rules.dryRun) report_->out += std::string(what) + " " + printable(file) + "\n";
 }
 
 void LibrarySync::writeObjectList() {

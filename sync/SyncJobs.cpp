@@ -22,7 +22,7 @@ std::vector<SyncJob> planJobs(const std::vector<NamedLibrary>& libraries, const 
     auto notExported = [&](SyncJob& job, const std::string& subject, const std::string& reason,
                            const char* line) {
         job.report.errors.emplace_back(subject, reason);
-        if (!options.dryRun) job.report.out = job.library.path + line;
+        if (!options.dryRun) job.report.out = printable(job.library.path) + line;
     };
     for (const NamedLibrary& library : libraries) {
         SyncJob job{library, sourceFolderOf(library.path, here), false, {}};
@@ -44,7 +44,7 @@ std::vector<SyncJob> planJobs(const std::vector<NamedLibrary>& libraries, const 
         const std::string key = outputIgnoresCase ? run.caseFolder.fold(job.folder) : job.folder;
         if (!sync.findSources()) {
             // A damaged directory may hide the sources there are.
-            if (!options.dryRun) job.report.out = library.path + ": no sources\n";
+            if (!options.dryRun) job.report.out = printable(library.path) + ": no sources\n";
             if (!reader.damage().empty()) {
                 job.report.errors.emplace_back(library.path + ": directory",
                                                reader.damage() + ": sources may be missing");
