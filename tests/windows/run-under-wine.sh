@@ -37,7 +37,7 @@ same 4 'mkdir w_main.win' -e "$sample" 'PCODE\w_main.win' w_main.srw
 same 0 true -s -o out --codepage=1252 "$fixtures/cp1252.pbl"
 same 0 true -s -o out --encoding=hexascii --codepage=936 "$fixtures/cp936.pbl"
 same 0 true -s -o out "$fixtures/unicode.pbl"
-same 0 true --version; same 2 true -t "$sample" "$fixtures/unicode.pbl" missing.pbl "$fixtures/names.pbl"
+same 0 true --version; same 2 true -t "$sample" "$fixtures/unicode.pbl" missing.pbl "$fixtures/cp1252.pbl"
 same 2 true -l --json --codepage=1252 "$sample" "$fixtures/cp1252.pbl" missing.pbl "$fixtures/unicode.pbl"
 same 0 true -l "$fixtures/cp936.pbl"; same 0 true -e -o out/sub "$sample" '*.sr?' 'pcode\*.BIN'
 # A workspace, its target and a library in a folder of its own; dry runs over nothing and over the result.
@@ -64,6 +64,10 @@ for name in 'RESOURCES\c:evil.gif' 'RESOURCES\a:b' 'PCODE\x.gif.' 'PCODE\y.gif '
   [ "$code" = 4 ] && [ -z "$(ls -A "$work/name$runs")" ] || fail "lorvex -e names.pbl '$name' (exit $code)"
 done
 [ ! -e "$WINEPREFIX/drive_c/evil.gif" ] || fail "evil.gif was written to drive C"
+# and -t counts each of them as damage here, where no extraction of them can succeed.
+runs=$((runs + 1))
+code=$(cd "$work" && "$wine" "$exe" -t "$fixtures/names.pbl" >/dev/null 2>&1; echo $?)
+[ "$code" = 4 ] || fail "lorvex -t names.pbl (exit $code)"
 
 echo "$((runs - failures)) passed, $failures failed"
 [ "$failures" -eq 0 ]
