@@ -56,10 +56,12 @@ struct WalkAlone {
 // Why an export file of this name can never be created, whatever the folder
 // holds; empty when it can.
 std::string unwritable(const std::string& name) {
-    const char* problem = name.empty()                  ? "is empty"
+    std::string problem = name.empty()                  ? "is empty"
                           : name == "." || name == ".." ? "names a folder"
-                                                        : platform::nameProblem(name);
-    return problem == nullptr ? "" : "its file name \"" + name + "\" " + problem;
+                                                        : "";
+    if (problem.empty() && !platform::isStorableName(name, problem))
+        return "its file name \"" + name + "\" " + problem;
+    return problem.empty() ? "" : "its file name \"" + name + "\" " + problem;
 }
 
 class Checker {
@@ -140,13 +142,14 @@ bool checkLibrary(LibraryReader& reader, const std::string& libraryName,
     Checker checker(reader);
     std::uint32_t checked = 0;
     unsigned damaged = 0;
-    for (bool more = reader.rewind() && reader.next(); more; more = reader.next(), ++checked) {
-        const std::string reason = checker.damage(reader.current(), checked);
-        if (reason.empty()) continue;
+    reader.forEachEntry([&](const CurrentEntry& entry, std::uint32_t position) {
+        ++checked;
+        const std::string reason = checker.damage(entry, position);
+        if (reason.empty()) return;
         ++damaged;
-        std::fprintf(out, "%s%s: %s\n", linePrefix.c_str(),
-                     printable(reader.current().displayName).c_str(), printable(reason).c_str());
-    }
+        std::fprintf(out, "%s%s: %s\n", linePrefix.c_str(), printable(entry.displayName).c_str(),
+                     printable(reason).c_str());
+    });
     if (!reader.damage().empty()) {
         ++damaged;
         std::fprintf(out, "%sdirectory: %s: entries may be missing\n", linePrefix.c_str(),

@@ -24,7 +24,8 @@ namespace {
 // for several libraries; only the first is read.
 void hintAtSecondLibrary(const std::vector<std::string>& names, std::FILE* errors) {
     LibraryReader probe;
-    if (!names.empty() && names.front() != "*.*" && probe.open(names.front())) {
+    std::string ignored;
+    if (!names.empty() && names.front() != "*.*" && probe.open(names.front(), ignored)) {
         report(errors, "hint",
                names.front() +
                    " is a library too, but only one library is read per run: "
@@ -44,9 +45,10 @@ int optionError(const std::string& problem, const std::string& reason, std::FILE
 // Opens path for a command, or says on both streams why it cannot.
 bool openLibrary(LibraryReader& reader, const std::string& path, const std::string& linePrefix,
                  std::FILE* out, std::FILE* errors) {
-    if (reader.open(path)) return true;
+    std::string reason;
+    if (reader.open(path, reason)) return true;
     std::fprintf(out, "%sFile open error or wrong format!\n", linePrefix.c_str());
-    report(errors, path, reader.error());
+    report(errors, path, reason);
     return false;
 }
 

@@ -10,8 +10,8 @@ class ByteSink {
 public:
     virtual ~ByteSink() = default;
     virtual void write(const void* bytes, std::size_t count) = 0;
-    // Why writing failed, or null while it has not.
-    virtual const char* failure() const { return nullptr; }
+    // False once a write failed; the sink's owner tells why.
+    virtual bool intact() const { return true; }
 };
 
 class StringSink final : public ByteSink {

@@ -10,22 +10,20 @@ EntryLookup::EntryLookup(LibraryReader& reader, const std::vector<std::string>& 
         slots_.try_emplace(foldedName(name));
         if (isPairedRequest(name)) slots_.try_emplace(foldedName(companionNameFor(name)));
     }
-    if (!reader.rewind()) return;
-    for (std::uint32_t position = 0; reader.next(); ++position) {
-        const CurrentEntry& entry = reader.current();
+    reader.forEachEntry([&](const CurrentEntry& entry, std::uint32_t position) {
         const std::string key = foldedName(entry.displayName);
         auto found = slots_.find(key);
         const bool companion = entry.kind == EntryKind::Pcode && key.size() > 3 &&
                                key.compare(key.size() - 3, 3, "bin") == 0;
         if (found == slots_.end() && everyCompanion && companion)
             found = slots_.try_emplace(key).first;
-        if (found == slots_.end()) continue;
+        if (found == slots_.end()) return;
         Slot& slot = found->second;
         if (!slot.seen && !everyCompanion) slot.first = entry;
         slot.seen = true;
         slot.sightings.push_back(
             Sighting{position, entry.firstBlock, entry.dataSize, entry.modificationTime});
-    }
+    });
 }
 
 const EntryLookup::Slot* EntryLookup::slot(const std::string& displayName) const {

@@ -101,7 +101,7 @@ std::uint32_t ExportWriter::sourceHeaderSize(Generation generation, const char* 
 bool ExportWriter::write(const CurrentEntry& entry, VisitedSet& visited, ByteSink& sink,
                          std::string& reason, VisitedSet* sectionVisited) {
     bool intact = writeContent(entry, visited, sink, reason, sectionVisited);
-    if (entry.companionFirstBlock != 0 && (intact || sink.failure() == nullptr)) {
+    if (entry.companionFirstBlock != 0 && (intact || sink.intact())) {
         std::string companionReason;
         if (!writeBinarySection(entry, sectionVisited != nullptr ? *sectionVisited : visited, sink,
                                 companionReason)) {
@@ -109,8 +109,8 @@ bool ExportWriter::write(const CurrentEntry& entry, VisitedSet& visited, ByteSin
             intact = false;
         }
     }
-    if (sink.failure() != nullptr) reason = sink.failure();
-    return intact && sink.failure() == nullptr;
+    if (!sink.intact()) reason = "the export could not be written";
+    return intact && sink.intact();
 }
 
 // The header and comments lines of a source, then the entry's data after its
@@ -154,7 +154,7 @@ bool ExportWriter::writeContent(const CurrentEntry& entry, VisitedSet& visited, 
             } else {
                 content(data + skip, used - skip);
             }
-            return sink.failure() == nullptr;
+            return sink.intact();
         },
         alsoMarked);
     tail.finish();
@@ -242,7 +242,7 @@ bool ExportWriter::writeBinarySection(const CurrentEntry& entry, VisitedSet& vis
         form_ == ExportForm::SourceControl && generation_ == Generation::UnicodeEra;
     std::string rowText;
     constexpr std::size_t kRowsPerWrite = 64;
-    for (std::size_t row = 0; row < rows && sink.failure() == nullptr; row += kRowsPerWrite) {
+    for (std::size_t row = 0; row < rows && sink.intact(); row += kRowsPerWrite) {
         rowText.clear();
         for (std::size_t r = row; r < std::min(rows, row + kRowsPerWrite); ++r)
             appendHexRow(rowText, buffer.data() + r * kRowBytes, checkedRows);

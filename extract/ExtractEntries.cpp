@@ -19,13 +19,14 @@ bool exportEntry(LibraryReader& reader, const CurrentEntry& entry, VisitedSet& v
                  const std::string& folder, OutputFile& file, std::FILE* errors) {
     const std::string outputName = folder + (entry.displayName + baseNameOffset(entry.displayName));
     std::string reason;
-    bool exported = file.create(outputName, reader.file().identity());
+    bool exported = file.create(outputName, reader.file().identity(), reason);
     if (exported) {
         exported =
             ExportWriter(reader.file(), reader.generation()).write(entry, visited, file, reason);
-        exported = file.close(entry.modificationTime) && exported;
+        // A write that failed says more than the damage it cut short.
+        std::string closing;
+        if (!file.close(entry.modificationTime, closing)) exported = false, reason = closing;
     }
-    if (file.failure() != nullptr) reason = file.failure();
     if (!exported) report(errors, outputName, reason);
     return exported;
 }
@@ -42,13 +43,14 @@ std::vector<std::string> expandPatterns(LibraryReader& reader,
     }
     std::vector<std::vector<std::string>> matches(names.size());
     std::vector<std::unordered_set<std::string>> matched(names.size());
-    for (bool more = !patterns.empty() && reader.rewind() && reader.next(); more;
-         more = reader.next()) {
-        const char* displayName = reader.current().displayName;
-        for (const auto& [i, pattern] : patterns) {
-            if (pattern.matches(displayName) && matched[i].insert(foldedName(displayName)).second)
-                matches[i].emplace_back(displayName);
-        }
+    if (!patterns.empty()) {
+        reader.forEachEntry([&](const CurrentEntry& entry, std::uint32_t) {
+            for (const auto& [i, pattern] : patterns) {
+                if (pattern.matches(entry.displayName) &&
+                    matched[i].insert(foldedName(entry.displayName)).second)
+                    matches[i].emplace_back(entry.displayName);
+            }
+        });
     }
     std::vector<std::string> expanded;
     for (std::size_t i = 0; i < names.size(); ++i) {
@@ -63,8 +65,9 @@ std::vector<std::string> expandPatterns(LibraryReader& reader,
 bool extractEntries(LibraryReader& reader, const std::string& libraryName,
                     const std::vector<std::string>& names, const std::string& folder,
                     std::FILE* out, std::FILE* errors) {
-    if (!platform::makeFolders(folder)) {
-        report(errors, folder, "cannot create the folder: " + platform::lastError());
+    std::string reason;
+    if (!platform::makeFolders(folder, reason)) {
+        report(errors, folder, "cannot create the folder: " + reason);
         return false;
     }
     // Names are joined to the folder as they are: they hold no separator.
@@ -76,12 +79,11 @@ bool extractEntries(LibraryReader& reader, const std::string& libraryName,
         // running into a block an earlier entry exported is damage, so a crafted
         // library cannot multiply its bytes.
         VisitedSet exported(reader.file().size(), DataBlock::kSize);
-        if (!reader.rewind()) return false;
-        while (reader.next()) {
-            if (!exportEntry(reader, reader.current(), exported, prefix, file, errors))
-                return false;
-        }
-        return true;
+        bool intact = true;
+        reader.forEachEntry([&](const CurrentEntry& entry, std::uint32_t) {
+            return intact = exportEntry(reader, entry, exported, prefix, file, errors);
+        });
+        return intact;
     }
     const std::vector<std::string> requests = expandPatterns(reader, names);
     const EntryLookup lookup(reader, requests);

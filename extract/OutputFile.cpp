@@ -12,25 +12,30 @@ OutputFile::OutputFile() : buffer_(kBufferSize) {}
 
 // A file still open here was abandoned after a failure already reported.
 OutputFile::~OutputFile() {
-    if (descriptor_ >= 0) static_cast<void>(platform::closeFile(descriptor_));
+    if (descriptor_ >= 0) platform::abandonFile(descriptor_);
 }
 
-bool OutputFile::create(const std::string& path, const platform::FileIdentity& library) {
-    if (descriptor_ >= 0) static_cast<void>(platform::closeFile(descriptor_));
+bool OutputFile::create(const std::string& path, const platform::FileIdentity& library,
+                        std::string& reason) {
+    if (descriptor_ >= 0) platform::abandonFile(descriptor_);
     used_ = 0;
-    descriptor_ = platform::createForWriting(path, library, error_);
-    failed_ = descriptor_ < 0;
-    if (failed_) error_ = "cannot create: " + error_;
-    return !failed_;
+    failed_ = false;
+    if (platform::createForWriting(path, library, descriptor_, reason)) return true;
+    descriptor_ = -1;
+    reason = "cannot create: " + reason;
+    return false;
 }
 
-void OutputFile::fail(const char* what) {
+void OutputFile::fail(const std::string& why, const char* what) {
+    if (failed_) return;
     failed_ = true;
-    error_ = what + (": " + platform::lastError());
+    error_ = what + (": " + why);
 }
 
 void OutputFile::flush() {
-    if (!failed_ && used_ > 0 && !platform::writeAll(descriptor_, buffer_.data(), used_)) fail();
+    std::string why;
+    if (!failed_ && used_ > 0 && !platform::writeAll(descriptor_, buffer_.data(), used_, why))
+        fail(why);
     used_ = 0;
 }
 
@@ -39,7 +44,8 @@ void OutputFile::write(const void* bytes, std::size_t count) {
     if (count > buffer_.size() - used_) {
         flush();
         if (count >= buffer_.size()) {
-            if (!failed_ && !platform::writeAll(descriptor_, bytes, count)) fail();
+            std::string why;
+            if (!failed_ && !platform::writeAll(descriptor_, bytes, count, why)) fail(why);
             return;
         }
     }
@@ -47,14 +53,16 @@ void OutputFile::write(const void* bytes, std::size_t count) {
     used_ += count;
 }
 
-bool OutputFile::close(std::uint32_t modificationTime) {
-    if (descriptor_ < 0) return false;
+bool OutputFile::close(std::uint32_t modificationTime, std::string& reason) {
+    if (descriptor_ < 0) return (reason = "was not created", false);
     flush();
     // Once the last byte is written, as tar and unzip give their files theirs.
-    if (!failed_ && !platform::setModificationTime(descriptor_, modificationTime))
-        fail("cannot set its time");
-    if (!platform::closeFile(descriptor_) && !failed_) fail();
+    std::string why;
+    if (!failed_ && !platform::setModificationTime(descriptor_, modificationTime, why))
+        fail(why, "cannot set its time");
+    if (!platform::closeFile(descriptor_, why)) fail(why);
     descriptor_ = -1;
+    if (failed_) reason = error_;
     return !failed_;
 }
 

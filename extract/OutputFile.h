@@ -10,9 +10,9 @@
 
 namespace lorvex {
 
-// One export file being written. Bytes are gathered in a large buffer; any
-// failed write is remembered, so close() tells whether the whole file made it
-// to disk.
+// One export file being written. Bytes are gathered in a large buffer; the
+// first failed write is remembered, so close() tells whether the whole file
+// made it to disk, and why not.
 class OutputFile final : public ByteSink {
 public:
     OutputFile();
@@ -20,18 +20,19 @@ public:
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
 
-    // Creates or empties path. False, with failure() saying why, when it cannot
-    // be opened for writing, is a link, or is the library itself (which is then untouched).
-    [[nodiscard]] bool create(const std::string& path, const platform::FileIdentity& library);
+    // Creates or empties path. False, with reason, when it cannot be opened
+    // for writing, is a link, or is the library itself (which is then untouched).
+    [[nodiscard]] bool create(const std::string& path, const platform::FileIdentity& library,
+                              std::string& reason);
     void write(const void* bytes, std::size_t count) override;
-    // Flushes, gives the file the stored time and closes; false when any
-    // write, the flush, the time or the close failed.
-    [[nodiscard]] bool close(std::uint32_t modificationTime);
-    const char* failure() const override { return failed_ ? error_.c_str() : nullptr; }
+    // Flushes, gives the file the stored time and closes; false, with reason,
+    // when any write, the flush, the time or the close failed.
+    [[nodiscard]] bool close(std::uint32_t modificationTime, std::string& reason);
+    bool intact() const override { return !failed_; }
 
 private:
     void flush();
-    void fail(const char* what = "cannot write");
+    void fail(const std::string& why, const char* what = "cannot write");
 
     int descriptor_ = -1;
     bool failed_ = false;

@@ -45,9 +45,11 @@ inline std::string runEveryCommand(const std::string& input, const std::string& 
             return "cannot write " + path;
     std::vector<std::string> named{"-e", library};
     LibraryReader reader;
-    for (bool more = reader.open(library) && reader.rewind() && reader.next(); more;
-         more = reader.next())
-        named.emplace_back(reader.current().displayName);
+    std::string reason;
+    if (reader.open(library, reason))
+        reader.forEachEntry([&](const CurrentEntry& entry, std::uint32_t) {
+            named.emplace_back(entry.displayName);
+        });
     const std::uint64_t n = input.size(), entries = named.size() - 2;
     // Each record holds at least 25 bytes and is delivered once.
     if (entries > n / 25 + 2) return std::to_string(entries) + " entries";

@@ -13,10 +13,10 @@ LibraryFile::~LibraryFile() {
     close();
 }
 
-bool LibraryFile::open(const std::string& path) {
+bool LibraryFile::open(const std::string& path, std::string& reason) {
     close();
-    descriptor_ = platform::openForReading(path);
-    if (descriptor_ < 0 || !platform::fileSizeOf(descriptor_, size_)) {
+    if (!platform::openForReading(path, descriptor_, reason) ||
+        !platform::fileSizeOf(descriptor_, size_, reason)) {
         close();
         return false;
     }
@@ -33,7 +33,7 @@ bool LibraryFile::open(const std::string& path) {
 
 void LibraryFile::close() {
     // Only read from: closing cannot lose anything.
-    if (descriptor_ >= 0) static_cast<void>(platform::closeFile(descriptor_));
+    if (descriptor_ >= 0) platform::abandonFile(descriptor_);
     descriptor_ = -1;
     size_ = 0;
     identity_ = platform::FileIdentity{};

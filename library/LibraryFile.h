@@ -22,8 +22,8 @@ public:
     LibraryFile& operator=(const LibraryFile&) = delete;
 
     // True when the file could be opened and its size determined; otherwise
-    // platform::lastError() says why.
-    [[nodiscard]] bool open(const std::string& path);
+    // reason says why.
+    [[nodiscard]] bool open(const std::string& path, std::string& reason);
     void close();
 
     // True only when all n bytes at offset were read.

@@ -8,38 +8,38 @@
 
 namespace lorvex {
 
-bool LibraryReader::fail(const std::string& error) {
+bool LibraryReader::fail(std::string& reason, const std::string& why) {
     close();
-    error_ = error;
+    reason = why;
     return false;
 }
 
-bool LibraryReader::open(const std::string& path) {
+bool LibraryReader::open(const std::string& path, std::string& reason) {
     close();
-    error_.clear();
-    if (!file_.open(path)) return fail("cannot open: " + platform::lastError());
+    std::string why;
+    if (!file_.open(path, why)) return fail(reason, "cannot open: " + why);
     std::uint32_t headerOffset = 0;
-    if (!findHeader(headerOffset)) return false;
+    if (!findHeader(headerOffset, reason)) return false;
     HeaderRecord header;
     if (!file_.readAt(headerOffset, header.bytes.data(), header.bytes.size()) || !header.isHeader())
-        return fail("not a library: no \"HDR*\" header at " + std::to_string(headerOffset));
+        return fail(reason, "not a library: no \"HDR*\" header at " + std::to_string(headerOffset));
     generation_ = header.generation();
     loadTree(std::uint64_t{headerOffset} + HeaderRecord::rootDistance(generation_));
     // Without a readable root node there is no directory to walk.
-    if (nodes_.empty()) return fail("not a library: its root node cannot be read");
+    if (nodes_.empty()) return fail(reason, "not a library: its root node cannot be read");
     return true;
 }
 
 // The header is at 0 unless a "TRL*" trailer in the last 512 bytes (or, in a
 // signed executable, just before its certificate table) says where it is. A
 // file shorter than the trailer block is probed at its start instead.
-bool LibraryReader::findHeader(std::uint32_t& headerOffset) {
+bool LibraryReader::findHeader(std::uint32_t& headerOffset, std::string& reason) {
     TrailerRecord trailer;
     const std::uint64_t size = file_.size();
     const std::uint64_t probeAt =
         size >= TrailerRecord::kProbeDistance ? size - TrailerRecord::kProbeDistance : 0;
     if (!file_.readAt(probeAt, trailer.bytes.data(), trailer.bytes.size()))
-        return fail("not a library: only " + std::to_string(size) + " bytes long");
+        return fail(reason, "not a library: only " + std::to_string(size) + " bytes long");
     if (trailer.isTrailer() || findTrailerBeforeCertificates(file_, trailer))
         headerOffset = trailer.headerOffset();
     return true;

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "library/CurrentEntry.h"
@@ -29,10 +30,24 @@ public:
 
     // True when path names a readable library (trailer probe, "HDR*" header,
     // a readable root node); the node tree is then loaded. False leaves the
-    // reader closed and error() saying why.
-    [[nodiscard]] bool open(const std::string& path);
+    // reader closed and reason saying why.
+    [[nodiscard]] bool open(const std::string& path, std::string& reason);
     void close();
-    const std::string& error() const { return error_; }
+
+    // Calls visit(entry, position) for each entry of one pass, in library
+    // order, until it returns false (when it returns a bool); damage() then
+    // tells whether a damaged directory ended the pass early.
+    template <typename Visit>
+    void forEachEntry(Visit visit) {
+        if (!rewind()) return;
+        for (std::uint32_t position = 0; next(); ++position) {
+            if constexpr (std::is_same_v<decltype(visit(current_, position)), bool>) {
+                if (!visit(current_, position)) return;
+            } else {
+                visit(current_, position);
+            }
+        }
+    }
 
     // Positions iteration before the first entry; false when there are no nodes.
     [[nodiscard]] bool rewind();
@@ -52,8 +67,9 @@ public:
     LibraryFile& file() { return file_; }
 
 private:
-    [[nodiscard]] bool fail(const std::string& error);
-    [[nodiscard]] bool findHeader(std::uint32_t& headerOffset);
+    // Closes the reader and says why it could not be opened.
+    [[nodiscard]] bool fail(std::string& reason, const std::string& why);
+    [[nodiscard]] bool findHeader(std::uint32_t& headerOffset, std::string& reason);
     void loadTree(std::uint64_t rootOffset);
     void enterNode(std::size_t nodeIndex);
     // Reads the record at the current position; a record that cannot be read,
@@ -63,7 +79,6 @@ private:
     bool endPass(const std::string& damage);
 
     LibraryFile file_;
-    std::string error_;
     std::string treeDamage_;
     std::string passDamage_;
     Generation generation_ = Generation::SingleByte;

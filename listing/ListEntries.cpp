@@ -8,10 +8,8 @@ namespace lorvex {
 
 void listEntries(LibraryReader& reader, std::FILE* out) {
     std::fputs("Listing entries...\n--\n", out);
-    if (!reader.rewind()) return;
     int count = 0;
-    while (reader.next()) {
-        const CurrentEntry& entry = reader.current();
+    reader.forEachEntry([&](const CurrentEntry& entry, std::uint32_t) {
         // A source lists as the size of its export file without binary data.
         std::uint32_t size = entry.dataSize;
         if (entry.kind == EntryKind::Source) {
@@ -24,7 +22,7 @@ void listEntries(LibraryReader& reader, std::FILE* out) {
                      static_cast<unsigned>(size), time.day, time.month, time.year, time.hour,
                      time.minute, time.second);
         ++count;
-    }
+    });
     std::fprintf(out, "--\nTotal objects: %i\n", count);
 }
 

@@ -47,8 +47,9 @@ public:
 
     // Lists the library at path; returns its exit code.
     int run(const std::string& path) {
-        if (!reader_.open(path)) {
-            report(errors_, path, reader_.error());
+        std::string reason;
+        if (!reader_.open(path, reason)) {
+            report(errors_, path, reason);
             return kOpenError;
         }
         wide_ = reader_.generation() == Generation::UnicodeEra;
@@ -57,16 +58,13 @@ public:
         int code = 0;
         ListedEntry listed;
         listed.library = path;
-        std::string comment, reason;
-        std::uint32_t position = 0;
-        for (bool more = reader_.rewind() && reader_.next(); more;
-             more = reader_.next(), ++position) {
-            CurrentEntry entry = reader_.current();
+        std::string comment;
+        reader_.forEachEntry([&](CurrentEntry entry, std::uint32_t position) {
             if (!writer.readComment(entry, comment, reason)) {
                 report(errors_, path,
                        std::string(entry.displayName) + ": its comment cannot be read: " + reason);
                 code = kDamaged;
-                continue;
+                return;
             }
             const std::string& stored = reader_.storedName();
             listed.name = name(stored);
@@ -85,7 +83,7 @@ public:
             } else {
                 writeTabSeparated(out_, listed);
             }
-        }
+        });
         if (!reader_.damage().empty()) {
             report(errors_, path, "directory: " + reader_.damage() + ": entries may be missing");
             code = kDamaged;

@@ -6,8 +6,8 @@
 // times, folders, and code page conversion. Windows gets paths as UTF-16:
 // converted from UTF-8 when they are valid UTF-8 (names from Unicode-era
 // libraries), else from the ANSI code page, as the command line and
-// single-byte names come. Functions that can fail return false or -1 and
-// leave the reason in lastError().
+// single-byte names come. Functions that can fail return false and say why
+// in reason, as the system says it.
 
 #include <cstddef>
 #include <cstdint>
@@ -28,15 +28,12 @@ inline bool sameFile(const FileIdentity& a, const FileIdentity& b) {
     return a.known && b.known && a.device == b.device && a.inode == b.inode;
 }
 
-// Why the last call failed, as the system says it.
-std::string lastError();
-
 // A regular file opened for reading (a folder or a pipe is refused, without
-// waiting for a writer); -1 on failure.
-int openForReading(const std::string& path);
+// waiting for a writer).
+[[nodiscard]] bool openForReading(const std::string& path, int& descriptor, std::string& reason);
 // The identity of the file a path names, unknown when it cannot be opened.
 FileIdentity identityOfPath(const std::string& path);
-[[nodiscard]] bool fileSizeOf(int descriptor, std::uint64_t& size);
+[[nodiscard]] bool fileSizeOf(int descriptor, std::uint64_t& size, std::string& reason);
 FileIdentity identityOf(int descriptor);
 // Reads up to n bytes at offset; returns how many arrived (fewer at the end).
 std::size_t readAt(int descriptor, std::uint64_t offset, void* destination, std::size_t n);
@@ -44,19 +41,25 @@ std::size_t readAt(int descriptor, std::uint64_t offset, void* destination, std:
 // Creates path, or empties it when it exists, for writing. Refuses the library
 // itself, a symbolic link (or other reparse point), and on Windows a name the
 // file system takes for something else; a pipe without reader fails at once.
-// On failure returns -1 and says why in reason.
-int createForWriting(const std::string& path, const FileIdentity& library, std::string& reason);
+[[nodiscard]] bool createForWriting(const std::string& path, const FileIdentity& library,
+                                    int& descriptor, std::string& reason);
 // A new file beside path, under a name of its own, for replacing path
 // atomically: ".lorvex-<file name>.<process>-<number>".
-int createTemporaryFor(const std::string& path, std::string& temporaryPath);
+[[nodiscard]] bool createTemporaryFor(const std::string& path, int& descriptor,
+                                      std::string& temporaryPath, std::string& reason);
 // Whether a file name is one createTemporaryFor makes, in any process.
 bool isTemporaryName(const std::string& name);
 std::string temporaryName(const std::string& fileName, unsigned long process, unsigned attempt);
-[[nodiscard]] bool writeAll(int descriptor, const void* bytes, std::size_t count);
-[[nodiscard]] bool setModificationTime(int descriptor, std::uint32_t secondsSince1970);
-[[nodiscard]] bool closeFile(int descriptor);
-[[nodiscard]] bool replaceFile(const std::string& from, const std::string& to);
-[[nodiscard]] bool removeFile(const std::string& path);
+[[nodiscard]] bool writeAll(int descriptor, const void* bytes, std::size_t count,
+                            std::string& reason);
+[[nodiscard]] bool setModificationTime(int descriptor, std::uint32_t secondsSince1970,
+                                       std::string& reason);
+[[nodiscard]] bool closeFile(int descriptor, std::string& reason);
+// Closes a file whose failures no longer matter: one only read, or one given
+// up after a failure already reported.
+void abandonFile(int descriptor);
+[[nodiscard]] bool replaceFile(const std::string& from, const std::string& to, std::string& reason);
+[[nodiscard]] bool removeFile(const std::string& path, std::string& reason);
 
 // Compares files on disk with bytes in memory, a piece at a time, through a
 // buffer of its own, so that memory stays small whatever a file's size.
@@ -73,11 +76,11 @@ private:
 // The whole file, unless it is not a regular file or holds more than limit
 // bytes; a link is followed only when followLinks is set.
 [[nodiscard]] bool readSmallFile(const std::string& path, std::uint64_t limit, std::string& bytes,
-                                 bool followLinks = false);
+                                 std::string& reason, bool followLinks = false);
 // Creates the folder and any missing parents; true when it exists afterwards.
-[[nodiscard]] bool makeFolders(const std::string& path);
+[[nodiscard]] bool makeFolders(const std::string& path, std::string& reason);
 // Creates one folder whose parent exists; true when a folder is there afterwards.
-[[nodiscard]] bool makeFolder(const std::string& path);
+[[nodiscard]] bool makeFolder(const std::string& path, std::string& reason);
 [[nodiscard]] bool isFolder(const std::string& path);
 // A folder that is not a symbolic link or other reparse point.
 [[nodiscard]] bool isPlainFolder(const std::string& path);
@@ -89,7 +92,8 @@ struct FolderItem {
     std::string name;
     bool plainFile = false;
 };
-[[nodiscard]] bool listFolder(const std::string& path, std::vector<FolderItem>& items);
+[[nodiscard]] bool listFolder(const std::string& path, std::vector<FolderItem>& items,
+                              std::string& reason);
 // A file name as listFolder gives it back once the file is created under name.
 std::string nameAsListed(const std::string& name);
 
@@ -151,9 +155,9 @@ private:
 // in other letter case.
 [[nodiscard]] bool folderIgnoresCase(const std::string& folder);
 
-// Why the file system would not store a file under this name as it is (on
-// Windows: a colon, a device name, a trailing dot or space); null when it would.
-const char* nameProblem(const std::string& name);
+// Whether the file system stores a file under this name as it is; on Windows
+// not a name with a colon, a device name, or one ending in a dot or a space.
+[[nodiscard]] bool isStorableName(const std::string& name, std::string& reason);
 
 static_assert(sizeof(std::time_t) >= 8, "stored times past 2038 need a 64-bit time_t");
 

@@ -26,31 +26,26 @@ FileIdentity identityOf(const struct stat& status) {
 }  // namespace
 
 namespace {
-// A reason the system has no error number for; errno is 0 while it applies.
-thread_local const char* ownReason = nullptr;
-
-int failWith(const char* reason) {
-    ownReason = reason;
-    errno = 0;
-    return -1;
+// Why the last system call failed, as the system says it.
+bool failed(std::string& reason) {
+    reason = std::strerror(errno);
+    return false;
 }
 }  // namespace
 
-std::string lastError() {
-    return errno == 0 && ownReason != nullptr ? ownReason : std::strerror(errno);
-}
-
-int openForReading(const std::string& path) {
+bool openForReading(const std::string& path, int& descriptor, std::string& reason) {
     // Non-blocking, so that a pipe without writer cannot hang the open.
-    const int descriptor = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    descriptor = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     struct stat status {};
-    if (descriptor < 0) return -1;
+    if (descriptor < 0) return failed(reason);
     if (fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode)) {
         fcntl(descriptor, F_SETFL, fcntl(descriptor, F_GETFL) & ~O_NONBLOCK);
-        return descriptor;
+        return true;
     }
     ::close(descriptor);
-    return S_ISDIR(status.st_mode) ? (errno = EISDIR, -1) : failWith("is not a regular file");
+    descriptor = -1;
+    reason = S_ISDIR(status.st_mode) ? std::strerror(EISDIR) : "is not a regular file";
+    return false;
 }
 
 FileIdentity identityOfPath(const std::string& path) {
@@ -58,9 +53,10 @@ FileIdentity identityOfPath(const std::string& path) {
     return stat(path.c_str(), &status) == 0 ? identityOf(status) : FileIdentity{};
 }
 
-bool fileSizeOf(int descriptor, std::uint64_t& size) {
+bool fileSizeOf(int descriptor, std::uint64_t& size, std::string& reason) {
     struct stat status {};
-    if (fstat(descriptor, &status) != 0 || status.st_size < 0) return false;
+    if (fstat(descriptor, &status) != 0) return failed(reason);
+    if (status.st_size < 0) return (reason = "has no size", false);
     size = static_cast<std::uint64_t>(status.st_size);
     return true;
 }
@@ -82,14 +78,14 @@ std::size_t readAt(int descriptor, std::uint64_t offset, void* destination, std:
     return done;
 }
 
-bool writeAll(int descriptor, const void* bytes, std::size_t count) {
+bool writeAll(int descriptor, const void* bytes, std::size_t count, std::string& reason) {
     const auto* cursor = static_cast<const unsigned char*>(bytes);
     while (count > 0) {
         const ssize_t written = ::write(descriptor, cursor, count);
         if (written < 0 && errno == EINTR) continue;
         if (written <= 0) {
             if (written == 0) errno = ENOSPC;
-            return false;
+            return failed(reason);
         }
         cursor += written;
         count -= static_cast<std::size_t>(written);
@@ -97,14 +93,15 @@ bool writeAll(int descriptor, const void* bytes, std::size_t count) {
     return true;
 }
 
-int createForWriting(const std::string& path, const FileIdentity& library, std::string& reason) {
+bool createForWriting(const std::string& path, const FileIdentity& library, int& descriptor,
+                      std::string& reason) {
     // Opened without truncation, so the library can be recognised before any
     // harm; non-blocking, so a pipe without reader fails instead of hanging.
-    const int descriptor = ::open(
-        path.c_str(), O_WRONLY | O_CREAT | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC, 0666);
+    descriptor = ::open(path.c_str(),
+                        O_WRONLY | O_CREAT | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC, 0666);
     if (descriptor < 0) {
         reason = errno == ELOOP ? "is a symbolic link" : std::strerror(errno);
-        return -1;
+        return false;
     }
     struct stat status {};
     if (fstat(descriptor, &status) != 0) {
@@ -118,13 +115,15 @@ int createForWriting(const std::string& path, const FileIdentity& library, std::
     } else {
         if (!S_ISREG(status.st_mode))
             fcntl(descriptor, F_SETFL, fcntl(descriptor, F_GETFL) & ~O_NONBLOCK);
-        return descriptor;
+        return true;
     }
     ::close(descriptor);
-    return -1;
+    descriptor = -1;
+    return false;
 }
 
-int createTemporaryFor(const std::string& path, std::string& temporaryPath) {
+bool createTemporaryFor(const std::string& path, int& descriptor, std::string& temporaryPath,
+                        std::string& reason) {
     // A name of this process's own, created only if new; the file gets the
     // permissions any new file gets here.
     static const auto process = static_cast<unsigned long>(getpid());  // never changes
@@ -132,11 +131,11 @@ int createTemporaryFor(const std::string& path, std::string& temporaryPath) {
     const std::size_t base = slash == std::string::npos ? 0 : slash + 1;
     for (unsigned attempt = 0; attempt < 100; ++attempt) {
         temporaryPath = path.substr(0, base) + temporaryName(path.substr(base), process, attempt);
-        const int descriptor =
-            ::open(temporaryPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (descriptor >= 0 || errno != EEXIST) return descriptor;
+        descriptor = ::open(temporaryPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (descriptor >= 0) return true;
+        if (errno != EEXIST) return failed(reason);
     }
-    return -1;
+    return failed(reason);
 }
 
 bool FileComparer::holds(const std::string& path, const std::string& bytes,
@@ -158,38 +157,44 @@ bool FileComparer::holds(const std::string& path, const std::string& bytes,
     return same;
 }
 
-bool setModificationTime(int descriptor, std::uint32_t secondsSince1970) {
+bool setModificationTime(int descriptor, std::uint32_t secondsSince1970, std::string& reason) {
     const struct timespec times[2] = {{static_cast<time_t>(secondsSince1970), 0},
                                       {static_cast<time_t>(secondsSince1970), 0}};
-    return futimens(descriptor, times) == 0;
+    return futimens(descriptor, times) == 0 || failed(reason);
 }
 
-bool closeFile(int descriptor) {
-    return ::close(descriptor) == 0;
+bool closeFile(int descriptor, std::string& reason) {
+    return ::close(descriptor) == 0 || failed(reason);
 }
 
-bool replaceFile(const std::string& from, const std::string& to) {
-    return std::rename(from.c_str(), to.c_str()) == 0;
+void abandonFile(int descriptor) {
+    ::close(descriptor);
 }
 
-bool removeFile(const std::string& path) {
-    return ::unlink(path.c_str()) == 0;
+bool replaceFile(const std::string& from, const std::string& to, std::string& reason) {
+    return std::rename(from.c_str(), to.c_str()) == 0 || failed(reason);
+}
+
+bool removeFile(const std::string& path, std::string& reason) {
+    return ::unlink(path.c_str()) == 0 || failed(reason);
 }
 
 bool readSmallFile(const std::string& path, std::uint64_t limit, std::string& bytes,
-                   bool followLinks) {
+                   std::string& reason, bool followLinks) {
     const int descriptor =
         ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | (followLinks ? 0 : O_NOFOLLOW));
-    if (descriptor < 0) return false;
+    if (descriptor < 0) return failed(reason);
     struct stat status {};
     const bool regular = fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode);
     const bool fits = regular && static_cast<std::uint64_t>(status.st_size) <= limit;
-    if (!fits) failWith(regular ? "is too large" : "is not a regular file");
+    if (!fits) reason = regular ? "is too large" : "is not a regular file";
     if (fits) {
         bytes.resize(static_cast<std::size_t>(status.st_size));
         bytes.resize(readAt(descriptor, 0, bytes.data(), bytes.size()));
     }
     ::close(descriptor);
+    if (fits && bytes.size() != static_cast<std::size_t>(status.st_size))
+        reason = "changed while it was read";
     return fits && bytes.size() == static_cast<std::size_t>(status.st_size);
 }
 
@@ -210,7 +215,7 @@ std::string nameAsListed(const std::string& name) {
 // Walks up to the deepest folder that exists, then creates the rest on the
 // way down: the path comes from the command line, so its depth may not cost
 // stack, nor its length copies of prefixes too long to exist.
-bool makeFolders(const std::string& path) {
+bool makeFolders(const std::string& path, std::string& reason) {
     if (path.empty() || isFolder(path)) return true;
     std::vector<std::size_t> missing{path.size()};
     for (std::size_t end = path.size(); end >= 2;) {
@@ -222,13 +227,14 @@ bool makeFolders(const std::string& path) {
     for (auto end = missing.rbegin(); end != missing.rend(); ++end) {
         const std::string folder = path.substr(0, *end);
         if (::mkdir(folder.c_str(), 0777) != 0 && !(errno == EEXIST && isFolder(folder)))
-            return false;
+            return failed(reason);
     }
     return true;
 }
 
-bool makeFolder(const std::string& path) {
-    return ::mkdir(path.c_str(), 0777) == 0 || (errno == EEXIST && isFolder(path));
+bool makeFolder(const std::string& path, std::string& reason) {
+    return ::mkdir(path.c_str(), 0777) == 0 || (errno == EEXIST && isFolder(path)) ||
+           failed(reason);
 }
 
 bool exists(const std::string& path) {
@@ -236,9 +242,9 @@ bool exists(const std::string& path) {
     return lstat(path.c_str(), &status) == 0;
 }
 
-bool listFolder(const std::string& path, std::vector<FolderItem>& items) {
+bool listFolder(const std::string& path, std::vector<FolderItem>& items, std::string& reason) {
     DIR* folder = opendir(path.c_str());
-    if (folder == nullptr) return false;
+    if (folder == nullptr) return failed(reason);
     while (const dirent* item = readdir(folder)) {
         FolderItem found{item->d_name, item->d_type == DT_REG};
         if (item->d_type == DT_UNKNOWN) {
@@ -276,10 +282,7 @@ FolderLock::~FolderLock() {
 
 bool FolderLock::take(const std::string& folder, bool wait, bool& busy, std::string& reason) {
     if (handle_ < 0) handle_ = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (handle_ < 0) {
-        reason = std::strerror(errno);
-        return false;
-    }
+    if (handle_ < 0) return failed(reason);
     // A lock on the folder itself: no file of its own, none left behind.
     int result;
     do result = flock(static_cast<int>(handle_), LOCK_EX | (wait ? 0 : LOCK_NB));
@@ -382,8 +385,8 @@ bool folderIgnoresCase(const std::string& folder) {
            mine.st_dev == found.st_dev && mine.st_ino == found.st_ino;
 }
 
-const char* nameProblem(const std::string&) {
-    return nullptr;  // every name without a slash is a plain file name here
+bool isStorableName(const std::string&, std::string&) {
+    return true;  // every name without a slash is a plain file name here
 }
 
 bool toLocalTime(std::int64_t secondsSince1970, std::tm& parts) {

@@ -12,8 +12,6 @@ namespace lorvex::platform {
 
 namespace {
 
-thread_local DWORD lastFailure = 0;
-
 std::wstring widePath(const std::string& path) {
     UINT codePage = CP_UTF8;
     DWORD flags = MB_ERR_INVALID_CHARS;
@@ -51,47 +49,44 @@ HANDLE handleOf(int descriptor) {
     return reinterpret_cast<HANDLE>(_get_osfhandle(descriptor));
 }
 
-int fail(DWORD code) {
-    lastFailure = code;
-    return -1;
+// Why a call failed, as the system says it.
+bool failed(std::string& reason, DWORD code = GetLastError()) {
+    wchar_t* text = nullptr;
+    FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    reason = text != nullptr ? utf8Of(text) : "error " + std::to_string(code);
+    LocalFree(text);
+    while (!reason.empty() &&
+           (reason.back() == '\n' || reason.back() == '\r' || reason.back() == '.'))
+        reason.pop_back();
+    return false;
 }
 
-int descriptorFor(HANDLE handle, int flags) {
-    if (handle == INVALID_HANDLE_VALUE) return fail(GetLastError());
-    const int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(handle), flags | _O_BINARY);
-    if (descriptor < 0) CloseHandle(handle);
-    return descriptor < 0 ? fail(ERROR_TOO_MANY_OPEN_FILES) : descriptor;
+bool succeeded(BOOL result, std::string& reason) {
+    return result != 0 || failed(reason);
 }
 
-bool succeeded(BOOL result) {
-    if (result == 0) lastFailure = GetLastError();
-    return result != 0;
+// A descriptor for a handle just opened, which it then owns.
+bool descriptorFor(HANDLE handle, int flags, int& descriptor, std::string& reason) {
+    if (handle == INVALID_HANDLE_VALUE) return failed(reason);
+    descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(handle), flags | _O_BINARY);
+    if (descriptor >= 0) return true;
+    CloseHandle(handle);
+    return failed(reason, ERROR_TOO_MANY_OPEN_FILES);
 }
 
 }  // namespace
 
-std::string lastError() {
-    wchar_t* text = nullptr;
-    FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, lastFailure, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    std::string message = text != nullptr ? utf8Of(text) : "error " + std::to_string(lastFailure);
-    LocalFree(text);
-    while (!message.empty() &&
-           (message.back() == '\n' || message.back() == '\r' || message.back() == '.'))
-        message.pop_back();
-    return message;
-}
-
-int openForReading(const std::string& path) {
+bool openForReading(const std::string& path, int& descriptor, std::string& reason) {
     const HANDLE handle = CreateFileW(widePath(path).c_str(), GENERIC_READ,
                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle != INVALID_HANDLE_VALUE && GetFileType(handle) != FILE_TYPE_DISK) {
         CloseHandle(handle);
-        return fail(ERROR_BAD_FILE_TYPE);
+        return failed(reason, ERROR_BAD_FILE_TYPE);
     }
-    return descriptorFor(handle, _O_RDONLY);
+    return descriptorFor(handle, _O_RDONLY, descriptor, reason);
 }
 
 FileIdentity identityOfPath(const std::string& path) {
@@ -105,9 +100,10 @@ FileIdentity identityOfPath(const std::string& path) {
     return known ? identityOf(information) : FileIdentity{};
 }
 
-bool fileSizeOf(int descriptor, std::uint64_t& size) {
+bool fileSizeOf(int descriptor, std::uint64_t& size, std::string& reason) {
     LARGE_INTEGER value{};
-    if (!succeeded(GetFileSizeEx(handleOf(descriptor), &value)) || value.QuadPart < 0) return false;
+    if (!succeeded(GetFileSizeEx(handleOf(descriptor), &value), reason)) return false;
+    if (value.QuadPart < 0) return (reason = "has no size", false);
     size = static_cast<std::uint64_t>(value.QuadPart);
     return true;
 }
@@ -135,12 +131,12 @@ std::size_t readAt(int descriptor, std::uint64_t offset, void* destination, std:
     return done;
 }
 
-bool writeAll(int descriptor, const void* bytes, std::size_t count) {
+bool writeAll(int descriptor, const void* bytes, std::size_t count, std::string& reason) {
     const auto* cursor = static_cast<const unsigned char*>(bytes);
     while (count > 0) {
         DWORD written = 0;
         const DWORD want = static_cast<DWORD>(std::min<std::size_t>(count, 1U << 30));
-        if (!succeeded(WriteFile(handleOf(descriptor), cursor, want, &written, nullptr)))
+        if (!succeeded(WriteFile(handleOf(descriptor), cursor, want, &written, nullptr), reason))
             return false;
         cursor += written;
         count -= written;
@@ -148,13 +144,11 @@ bool writeAll(int descriptor, const void* bytes, std::size_t count) {
     return true;
 }
 
-int createForWriting(const std::string& path, const FileIdentity& library, std::string& reason) {
+bool createForWriting(const std::string& path, const FileIdentity& library, int& descriptor,
+                      std::string& reason) {
     const std::size_t slash = path.find_last_of("/\\");
-    if (const char* problem =
-            nameProblem(path.substr(slash == std::string::npos ? 0 : slash + 1))) {
-        reason = problem;
-        return -1;
-    }
+    if (!isStorableName(path.substr(slash == std::string::npos ? 0 : slash + 1), reason))
+        return false;
     // Opened without truncation and without following a reparse point, so the
     // library and links can be recognised before any harm.
     const HANDLE handle =
@@ -162,8 +156,7 @@ int createForWriting(const std::string& path, const FileIdentity& library, std::
                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     BY_HANDLE_FILE_INFORMATION information{};
     if (handle == INVALID_HANDLE_VALUE || GetFileInformationByHandle(handle, &information) == 0) {
-        lastFailure = GetLastError();
-        reason = lastError();
+        failed(reason);
     } else if ((information.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
         reason = "is a symbolic link or junction";
     } else if (sameFile(identityOf(information), library)) {
@@ -172,18 +165,15 @@ int createForWriting(const std::string& path, const FileIdentity& library, std::
         reason = "has other hard links, which would change too";
     } else if (GetFileType(handle) != FILE_TYPE_DISK) {
         reason = "is not a file on disk";
-    } else if (!succeeded(SetEndOfFile(handle))) {
-        reason = lastError();
-    } else {
-        const int descriptor = descriptorFor(handle, _O_WRONLY);
-        if (descriptor < 0) reason = lastError();
-        return descriptor;
+    } else if (succeeded(SetEndOfFile(handle), reason)) {
+        return descriptorFor(handle, _O_WRONLY, descriptor, reason);
     }
     if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
-    return -1;
+    return false;
 }
 
-int createTemporaryFor(const std::string& path, std::string& temporaryPath) {
+bool createTemporaryFor(const std::string& path, int& descriptor, std::string& temporaryPath,
+                        std::string& reason) {
     const std::size_t slash = path.find_last_of("/\\");
     const std::size_t base = slash == std::string::npos ? 0 : slash + 1;
     for (unsigned attempt = 0; attempt < 100; ++attempt) {
@@ -192,55 +182,61 @@ int createTemporaryFor(const std::string& path, std::string& temporaryPath) {
         const HANDLE handle = CreateFileW(widePath(temporaryPath).c_str(), GENERIC_WRITE, 0,
                                           nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (handle != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS)
-            return descriptorFor(handle, _O_WRONLY);
+            return descriptorFor(handle, _O_WRONLY, descriptor, reason);
     }
-    return fail(ERROR_FILE_EXISTS);
+    return failed(reason, ERROR_FILE_EXISTS);
 }
 
-bool setModificationTime(int descriptor, std::uint32_t secondsSince1970) {
+bool setModificationTime(int descriptor, std::uint32_t secondsSince1970, std::string& reason) {
     // FILETIME counts 100-nanosecond intervals since 1601.
     const std::uint64_t ticks =
         (static_cast<std::uint64_t>(secondsSince1970) + 11644473600ULL) * 10000000ULL;
     FILETIME time{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
-    return succeeded(SetFileTime(handleOf(descriptor), nullptr, &time, &time));
+    return succeeded(SetFileTime(handleOf(descriptor), nullptr, &time, &time), reason);
 }
 
-bool closeFile(int descriptor) {
-    return _close(descriptor) == 0;
+bool closeFile(int descriptor, std::string& reason) {
+    return _close(descriptor) == 0 || (reason = std::strerror(errno), false);
 }
 
-bool replaceFile(const std::string& from, const std::string& to) {
+void abandonFile(int descriptor) {
+    _close(descriptor);
+}
+
+bool replaceFile(const std::string& from, const std::string& to, std::string& reason) {
     return succeeded(MoveFileExW(widePath(from).c_str(), widePath(to).c_str(),
-                                 MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
+                                 MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH),
+                     reason);
 }
 
-bool removeFile(const std::string& path) {
-    return succeeded(DeleteFileW(widePath(path).c_str()));
+bool removeFile(const std::string& path, std::string& reason) {
+    return succeeded(DeleteFileW(widePath(path).c_str()), reason);
 }
 
 bool readSmallFile(const std::string& path, std::uint64_t limit, std::string& bytes,
-                   bool followLinks) {
+                   std::string& reason, bool followLinks) {
     const HANDLE handle =
         CreateFileW(widePath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                     followLinks ? 0 : FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) return !succeeded(FALSE);
+    if (handle == INVALID_HANDLE_VALUE) return failed(reason);
     BY_HANDLE_FILE_INFORMATION information{};
     const bool plain = GetFileInformationByHandle(handle, &information) != 0 &&
                        (information.dwFileAttributes &
                         (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) == 0 &&
                        GetFileType(handle) == FILE_TYPE_DISK;
-    if (!plain) lastFailure = ERROR_BAD_FILE_TYPE;
+    if (!plain) reason = "is not a regular file";
     const std::uint64_t size =
         static_cast<std::uint64_t>(information.nFileSizeHigh) << 32 | information.nFileSizeLow;
-    const int descriptor = descriptorFor(handle, _O_RDONLY);
-    if (descriptor < 0) return false;
+    int descriptor = -1;
+    if (!descriptorFor(handle, _O_RDONLY, descriptor, reason)) return false;
     const bool fits = plain && size <= limit;
-    if (plain && !fits) lastFailure = ERROR_FILE_TOO_LARGE;
+    if (plain && !fits) reason = "is too large";
     if (fits) {
         bytes.resize(static_cast<std::size_t>(size));
         bytes.resize(readAt(descriptor, 0, bytes.data(), bytes.size()));
     }
     _close(descriptor);
+    if (fits && bytes.size() != size) reason = "changed while it was read";
     return fits && bytes.size() == size;
 }
 
@@ -252,7 +248,7 @@ bool isFolder(const std::string& path) {
 // Walks up to the deepest folder that exists, then creates the rest on the
 // way down: the path comes from the command line, so its depth may not cost
 // stack, nor its length copies of prefixes too long to exist.
-bool makeFolders(const std::string& path) {
+bool makeFolders(const std::string& path, std::string& reason) {
     if (path.empty() || isFolder(path)) return true;
     constexpr std::size_t kLongestPath = 32767;
     std::vector<std::size_t> missing{path.size()};
@@ -267,8 +263,7 @@ bool makeFolders(const std::string& path) {
         if (CreateDirectoryW(widePath(folder).c_str(), nullptr) != 0) continue;
         const DWORD failure = GetLastError();
         if (isFolder(folder)) continue;
-        lastFailure = failure;
-        return false;
+        return failed(reason, failure);
     }
     return true;
 }
@@ -285,8 +280,9 @@ bool FileComparer::holds(const std::string& path, const std::string& bytes,
     const std::uint64_t size =
         static_cast<std::uint64_t>(information.nFileSizeHigh) << 32 | information.nFileSizeLow;
     if (known) identity = identityOf(information);
-    const int descriptor = descriptorFor(handle, _O_RDONLY);
-    if (descriptor < 0) return false;
+    int descriptor = -1;
+    std::string ignored;
+    if (!descriptorFor(handle, _O_RDONLY, descriptor, ignored)) return false;
     bool same = known &&
                 (information.dwFileAttributes &
                  (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) == 0 &&
@@ -311,10 +307,10 @@ std::string nameAsListed(const std::string& name) {
     return utf8Of(widePath(name).c_str());
 }
 
-bool listFolder(const std::string& path, std::vector<FolderItem>& items) {
+bool listFolder(const std::string& path, std::vector<FolderItem>& items, std::string& reason) {
     WIN32_FIND_DATAW found{};
     const HANDLE search = FindFirstFileW(widePath(path + "\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return succeeded(FALSE);
+    if (search == INVALID_HANDLE_VALUE) return failed(reason);
     do {
         const DWORD kinds =
             FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE;
@@ -324,12 +320,10 @@ bool listFolder(const std::string& path, std::vector<FolderItem>& items) {
     return true;
 }
 
-bool makeFolder(const std::string& path) {
+bool makeFolder(const std::string& path, std::string& reason) {
     if (CreateDirectoryW(widePath(path).c_str(), nullptr) != 0) return true;
     const DWORD failure = GetLastError();
-    if (isFolder(path)) return true;
-    lastFailure = failure;
-    return false;
+    return isFolder(path) || failed(reason, failure);
 }
 
 bool exists(const std::string& path) {
@@ -369,12 +363,9 @@ bool FolderLock::take(const std::string& folder, bool wait, bool& busy, std::str
             handle_ = reinterpret_cast<std::intptr_t>(handle);
             return true;
         }
-        lastFailure = GetLastError();
-        busy = lastFailure == ERROR_SHARING_VIOLATION || lastFailure == ERROR_ACCESS_DENIED;
-        if (!busy || !wait) {
-            reason = lastError();
-            return false;
-        }
+        const DWORD failure = GetLastError();
+        busy = failure == ERROR_SHARING_VIOLATION || failure == ERROR_ACCESS_DENIED;
+        if (!busy || !wait) return failed(reason, failure);
         Sleep(100);
     }
 }
@@ -432,18 +423,18 @@ bool folderIgnoresCase(const std::string&) {
     return true;
 }
 
-const char* nameProblem(const std::string& name) {
+bool isStorableName(const std::string& name, std::string& reason) {
     if (name.find(':') != std::string::npos)
-        return "holds a colon, which names a drive or a stream here";
+        return (reason = "holds a colon, which names a drive or a stream here", false);
     if (!name.empty() && (name.back() == '.' || name.back() == ' '))
-        return "ends in a dot or a space, which the file system drops";
+        return (reason = "ends in a dot or a space, which the file system drops", false);
     // A device name, in any case, with or without an extension, is the device.
     std::string base = name.substr(0, name.find('.'));
     while (!base.empty() && base.back() == ' ') base.pop_back();
     for (char& c : base) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
     static const char* const kDevices[] = {"con", "prn", "aux", "nul", "conin$", "conout$"};
     for (const char* device : kDevices)
-        if (base == device) return "is the name of a device";
+        if (base == device) return (reason = "is the name of a device", false);
     // COM and LPT with a digit, also a superscript one (in ANSI or in UTF-8).
     const std::string number = base.size() > 3 ? base.substr(3) : "";
     static const char* const kNumbers[] = {"\xB9",     "\xB2",     "\xB3",
@@ -452,13 +443,13 @@ const char* nameProblem(const std::string& name) {
         (number.size() == 1 && number[0] >= '0' && number[0] <= '9') ||
         std::find(std::begin(kNumbers), std::end(kNumbers), number) != std::end(kNumbers);
     if (numbered && (base.compare(0, 3, "com") == 0 || base.compare(0, 3, "lpt") == 0))
-        return "is the name of a device";
+        return (reason = "is the name of a device", false);
     // A tilde and a digit may be the short name of another file in the folder.
     for (std::size_t tilde = base.find('~'); tilde != std::string::npos;
          tilde = base.find('~', tilde + 1))
         if (tilde + 1 < base.size() && base[tilde + 1] >= '0' && base[tilde + 1] <= '9')
-            return "may be the short name of another file";
-    return nullptr;
+            return (reason = "may be the short name of another file", false);
+    return true;
 }
 
 bool toLocalTime(std::int64_t secondsSince1970, std::tm& parts) {

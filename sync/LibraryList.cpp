@@ -40,15 +40,18 @@ void LibraryList::fail(const std::string& subject, const std::string& reason) {
 }
 
 void LibraryList::addTarget(const NamedLibrary& target) {
-    const ProjectFile file = readProjectFile(target.path, ProjectFileKind::Target);
-    if (!file.error.empty()) return fail(subjectOf(target), file.error);
+    ProjectFile file;
+    std::string reason;
+    if (!readProjectFile(target.path, ProjectFileKind::Target, file, reason))
+        return fail(subjectOf(target), reason);
     projectFiles.push_back(target.path);
     libraries.insert(libraries.end(), file.entries.begin(), file.entries.end());
 }
 
 void LibraryList::addWorkspace(const std::string& path) {
-    const ProjectFile file = readProjectFile(path, ProjectFileKind::Workspace);
-    if (!file.error.empty()) return fail(path, file.error);
+    ProjectFile file;
+    std::string reason;
+    if (!readProjectFile(path, ProjectFileKind::Workspace, file, reason)) return fail(path, reason);
     projectFiles.push_back(path);
     // Its UTF-8 is this tool's default; any other value is not followed.
     const std::string encoding = foldedName(file.exportEncoding);

@@ -20,25 +20,26 @@ namespace {
 // and again.
 constexpr unsigned kMostCarriers = 3;
 
-// What is wrong with a source's file name in its folder, or null. Names that
-// would leave the folder, control characters, and characters that turn the
-// direction of text are refused; utf8 says the name is UTF-8.
-const char* unsafeName(const std::string& name, bool utf8) {
+// Whether a source's file name is safe in its folder; reason says why not.
+// Names that would leave the folder, control characters, and characters that
+// turn the direction of text are refused; utf8 says the name is UTF-8.
+bool isSafeName(const std::string& name, bool utf8, std::string& reason) {
     if (name == "." || name == ".." || name.find_first_of("/\\:") != std::string::npos)
-        return "its name would leave the folder";
+        return (reason = "its name would leave the folder", false);
     for (std::size_t i = 0; i < name.size(); ++i) {
         const auto c = static_cast<unsigned char>(name[i]);
         const auto next = i + 1 < name.size() ? static_cast<unsigned char>(name[i + 1]) : 0;
         const auto third = i + 2 < name.size() ? static_cast<unsigned char>(name[i + 2]) : 0;
         if (c < 0x20 || c == 0x7F || (utf8 && c == 0xC2 && next >= 0x80 && next <= 0x9F))
-            return "its name holds a control character";
+            return (reason = "its name holds a control character", false);
         // U+202A-U+202E and U+2066-U+2069.
         if (utf8 && c == 0xE2 &&
             ((next == 0x80 && third >= 0xAA && third <= 0xAE) ||
              (next == 0x81 && third >= 0xA6 && third <= 0xA9)))
-            return "its name holds a character that changes the direction of text";
+            return (reason = "its name holds a character that changes the direction of text",
+                    false);
     }
-    return platform::nameProblem(name);
+    return platform::isStorableName(name, reason);
 }
 
 // Whether a file name is that of an export: "*.sr?", any letter case.
@@ -80,16 +81,14 @@ std::string LibrarySync::key(const std::string& fileName) const {
 bool LibrarySync::findSources() {
     const bool convert = reader_.generation() == Generation::SingleByte &&
                          run_.options.encoding != SourceEncoding::Native;
-    std::uint32_t position = 0;
-    for (bool more = reader_.rewind() && reader_.next(); more; more = reader_.next(), ++position) {
-        const CurrentEntry& entry = reader_.current();
-        if (entry.kind != EntryKind::Source) continue;
+    reader_.forEachEntry([&](const CurrentEntry& entry, std::uint32_t position) {
+        if (entry.kind != EntryKind::Source) return;
         Source source{entry, position, entry.displayName};
         std::size_t invalidAt = 0;
         if (convert && !codePage_.toUtf8(entry.displayName, source.fileName, invalidAt))
             source.fileName.clear();
         sources_.push_back(std::move(source));
-    }
+    });
     return !sources_.empty();
 }
 
@@ -104,8 +103,8 @@ bool LibrarySync::prepareFolder() {
     ignoresCase_ = platform::folderIgnoresCase(folderExists_ ? path_ : run_.options.output);
     // What the folder held before this run: for pruning, for leftovers, and
     // to write new files without first looking for them.
-    if (folderExists_ && !platform::listFolder(path_, present_)) {
-        failed(path_, "cannot be listed: " + platform::lastError());
+    if (folderExists_ && !platform::listFolder(path_, present_, reason)) {
+        failed(path_, "cannot be listed: " + reason);
         return false;
     }
     // In name order, so that messages and dry runs come out the same every time.
@@ -133,7 +132,8 @@ void LibrarySync::checkNames() {
             everyName_ = false;
             continue;
         }
-        if (const char* problem = unsafeName(source.fileName, utf8)) {
+        std::string problem;
+        if (!isSafeName(source.fileName, utf8, problem)) {
             failed(shown(source), problem);
             source.fileName.clear();
             continue;
@@ -274,9 +274,10 @@ void LibrarySync::tidy(bool prune) {
             failed(item.name, "not removed: it is a file this run reads");
             continue;
         }
-        if (!run_.rules.dryRun && !platform::removeFile(file)) {
+        std::string reason;
+        if (!run_.rules.dryRun && !platform::removeFile(file, reason)) {
             ++failures_;
-            failed(item.name, "cannot remove: " + platform::lastError());
+            failed(item.name, "cannot remove: " + reason);
             continue;
         }
         changed("remove", file);

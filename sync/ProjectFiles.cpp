@@ -72,14 +72,14 @@ ProjectFileKind projectFileKind(const std::string& path) {
                             : ProjectFileKind::Library;
 }
 
-ProjectFile readProjectFile(const std::string& path, ProjectFileKind kind) {
-    ProjectFile file;
+bool readProjectFile(const std::string& path, ProjectFileKind kind, ProjectFile& file,
+                     std::string& reason) {
     std::string bytes;
     const bool workspace = kind == ProjectFileKind::Workspace;
-    if (!platform::readSmallFile(path, kMaxProjectFileSize, bytes, true)) {
-        file.error = std::string("cannot read the ") + (workspace ? "workspace" : "target") +
-                     " file: " + platform::lastError();
-        return file;
+    if (!platform::readSmallFile(path, kMaxProjectFileSize, bytes, reason, true)) {
+        reason = std::string("cannot read the ") + (workspace ? "workspace" : "target") +
+                 " file: " + reason;
+        return false;
     }
     std::size_t slash = path.size();
     while (slash > 0 && !platform::isPathSeparator(path[slash - 1])) --slash;
@@ -99,10 +99,8 @@ ProjectFile readProjectFile(const std::string& path, ProjectFileKind kind) {
             file.entries.push_back(named(value, folder, path));
         } else if (!workspace && !listed && startsWithWord(line, "LibList")) {
             listed = true;
-            if (!quotedValue(line, value)) {
-                file.error = "its LibList line has no quoted list of libraries";
-                return file;
-            }
+            if (!quotedValue(line, value))
+                return (reason = "its LibList line has no quoted list of libraries", false);
             for (std::size_t start = 0; start <= value.size();) {
                 std::size_t end = value.find(';', start);
                 if (end == std::string::npos) end = value.size();
@@ -112,11 +110,10 @@ ProjectFile readProjectFile(const std::string& path, ProjectFileKind kind) {
             }
         }
     }
-    if (!workspace && !listed) file.error = "no LibList line in the target file";
-    if (file.error.empty() && file.entries.empty())
-        file.error =
-            workspace ? "its Targets block names no target" : "its LibList names no library";
-    return file;
+    if (!workspace && !listed) return (reason = "no LibList line in the target file", false);
+    if (file.entries.empty())
+        reason = workspace ? "its Targets block names no target" : "its LibList names no library";
+    return !file.entries.empty();
 }
 
 }  // namespace lorvex

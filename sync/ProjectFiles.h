@@ -22,14 +22,15 @@ struct NamedLibrary {
 enum class ProjectFileKind { Library, Target, Workspace };
 ProjectFileKind projectFileKind(const std::string& path);
 
-// What a project file says; error tells why it could not be read.
+// What a project file says.
 struct ProjectFile {
     std::vector<NamedLibrary> entries;  // the targets of a workspace, the libraries of a target
     std::string exportEncoding;         // a workspace's DefaultExportEncode value, if any
-    std::string error;
 };
 
-// Reads a workspace or target file; entries name the files it lists.
-ProjectFile readProjectFile(const std::string& path, ProjectFileKind kind);
+// Reads a workspace or target file; entries name the files it lists. False,
+// with reason, when it cannot be read or names none.
+[[nodiscard]] bool readProjectFile(const std::string& path, ProjectFileKind kind, ProjectFile& file,
+                                   std::string& reason);
 
 }  // namespace lorvex

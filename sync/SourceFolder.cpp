@@ -69,7 +69,8 @@ bool makePlainFolders(const std::string& root, const std::string& relative, bool
         const std::string part = relative.substr(at, end - at);
         path += (path.empty() || platform::isPathSeparator(path.back()) ? "" : "/") + part;
         at = end + 1;
-        if (const char* problem = platform::nameProblem(part)) {
+        std::string problem;
+        if (!platform::isStorableName(part, problem)) {
             reason = path + ": " + problem;
             return false;
         }
@@ -83,8 +84,12 @@ bool makePlainFolders(const std::string& root, const std::string& relative, bool
         }
         exists = false;
         if (!create) return true;
-        if (!platform::makeFolder(path) || !platform::isPlainFolder(path)) {
-            reason = path + ": cannot create the folder: " + platform::lastError();
+        if (!platform::makeFolder(path, problem)) {
+            reason = path + ": cannot create the folder: " + problem;
+            return false;
+        }
+        if (!platform::isPlainFolder(path)) {
+            reason = path + ": is not a folder but a link to one";
             return false;
         }
         exists = true;

@@ -27,8 +27,9 @@ std::vector<SyncJob> planJobs(const std::vector<NamedLibrary>& libraries, const 
     for (const NamedLibrary& library : libraries) {
         SyncJob job{library, sourceFolderOf(library.path, here), false, {}};
         LibraryReader reader;
-        if (!reader.open(library.path)) {
-            notExported(job, subjectOf(library), reader.error(), ": not exported\n");
+        std::string reason;
+        if (!reader.open(library.path, reason)) {
+            notExported(job, subjectOf(library), reason, ": not exported\n");
             code = std::max<int>(code, kExitOpenError);
             jobs.push_back(std::move(job));
             continue;

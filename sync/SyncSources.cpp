@@ -23,11 +23,11 @@ bool prepareOutput(const SyncOptions& options, platform::FolderLock& lock, std::
         report(errors, output, "is not a folder");
         return false;
     }
-    if (!options.dryRun && !platform::makeFolders(output)) {
-        report(errors, output, "cannot create the folder: " + platform::lastError());
+    std::string reason;
+    if (!options.dryRun && !platform::makeFolders(output, reason)) {
+        report(errors, output, "cannot create the folder: " + reason);
         return false;
     }
-    std::string reason;
     if (platform::isFolder(output) &&
         !lock.acquire(
             output, [&] { report(errors, output, "waiting for another run into it to end"); },
@@ -59,11 +59,12 @@ int syncSources(const SyncOptions& options, std::FILE* out, std::FILE* errors) {
     platform::runInParallel(jobs.size(), [&](std::size_t i) {
         SyncJob& job = jobs[i];
         LibraryReader reader;
-        if (job.toExport && reader.open(job.library.path)) {
+        std::string reason;
+        if (job.toExport && reader.open(job.library.path, reason)) {
             LibrarySync sync(reader, job.library, job.folder, run);
             if (sync.findSources()) sync.run(job.report);
         } else if (job.toExport) {
-            job.report.errors.emplace_back(job.library.path, reader.error());
+            job.report.errors.emplace_back(job.library.path, reason);
             job.report.failed = true;
         }
         reports.ended(i);

@@ -21,21 +21,20 @@ SyncResult FileSyncer::sync(const std::string& path, const std::string& bytes,
     }
     if (rules_.dryRun) return SyncResult::Written;
     std::string temporary;
-    const int descriptor = platform::createTemporaryFor(path, temporary);
-    if (descriptor < 0) {
-        reason = "cannot create a file beside it: " + platform::lastError();
+    int descriptor = -1;
+    if (!platform::createTemporaryFor(path, descriptor, temporary, reason)) {
+        reason = "cannot create a file beside it: " + reason;
         return SyncResult::Failed;
     }
-    const bool written =
-        platform::writeAll(descriptor, bytes.data(), bytes.size()) &&
-        (!modificationTime || platform::setModificationTime(descriptor, *modificationTime));
-    if (!written) reason = "cannot write: " + platform::lastError();
-    const bool closed = platform::closeFile(descriptor);
-    if (written && !closed) reason = "cannot write: " + platform::lastError();
-    if (written && closed && platform::replaceFile(temporary, path)) return SyncResult::Written;
-    if (written && closed) reason = "cannot put it in place: " + platform::lastError();
+    bool written =
+        platform::writeAll(descriptor, bytes.data(), bytes.size(), reason) &&
+        (!modificationTime || platform::setModificationTime(descriptor, *modificationTime, reason));
+    written = platform::closeFile(descriptor, written ? reason : ignored_) && written;
+    if (!written) reason = "cannot write: " + reason;
+    if (written && platform::replaceFile(temporary, path, reason)) return SyncResult::Written;
+    if (written) reason = "cannot put it in place: " + reason;
     // Failing that, the next run removes it.
-    static_cast<void>(platform::removeFile(temporary));
+    static_cast<void>(platform::removeFile(temporary, ignored_));
     return SyncResult::Failed;
 }
 

@@ -38,6 +38,7 @@ public:
 private:
     const SyncRules& rules_;
     platform::FileComparer comparer_;
+    std::string ignored_;  // what fails after a failure already said
 };
 
 }  // namespace lorvex

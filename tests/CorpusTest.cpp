@@ -108,9 +108,11 @@ TEST(Corpus, LibrariesListCheckExtractAndExportTheirSources) {
         const std::string path = kCorpus + library, total = std::to_string(count);
         LibraryReader reader;
         std::vector<std::string> arguments{"-e", path};
-        for (bool more = reader.open(path) && reader.rewind() && reader.next(); more;
-             more = reader.next())
-            arguments.emplace_back(reader.current().displayName);
+        std::string reason;
+        ASSERT_TRUE(reader.open(path, reason)) << reason;
+        reader.forEachEntry([&](const CurrentEntry& entry, std::uint32_t) {
+            arguments.emplace_back(entry.displayName);
+        });
         const bool unicode = reader.generation() == Generation::UnicodeEra;
         const std::string listing = runLorvex({"-v", path}).output;
         EXPECT_EQ(arguments.size(), static_cast<std::size_t>(count) + 2) << library;

@@ -12,7 +12,8 @@ namespace {
 std::string namesOf(const BuiltLibrary& library) {
     ScopedTempDir dir;
     LibraryReader reader;
-    if (!library.writeTo("lib.pbl") || !reader.open("lib.pbl") || !reader.rewind())
+    std::string reason;
+    if (!library.writeTo("lib.pbl") || !reader.open("lib.pbl", reason) || !reader.rewind())
         return "<not opened>";
     std::string names;
     while (reader.next()) names += std::string(reader.current().displayName) + " ";
