@@ -49,22 +49,22 @@ protected:
         BuiltLibrary seven = buildLibrary(oneNode({})), rootless = seven, cut = buildLibrary(oneNode(
             {entry("b.srw", "ok"), entry("\xC3\xA7\n\x1B\xFF.win", std::string(1000, 'a')), entry("taken.win", ""),
              entry("alias.win", ""), entry("link.win", ""), entry("hard.win", "")}));
-        seven.bytes.resize(7);       // too short for the trailer probe
-        rootless.bytes.resize(600);  // the root node lies past the end
+        seven.truncateTo(7);       // too short for the trailer probe
+        rootless.truncateTo(600);  // the root node lies past the end
         cutBlock = std::to_string(cut.blockOffsets[0][1][1]);
         BuiltLibrary lost = buildLibrary(LibraryLayout{{NodeLayout{{entry("a.win", "")}, -1, 1}, NodeLayout{{entry("b.win", "")}}}});
-        lost.put32(lost.recordOffsets[1][0], 0);  // the second node's record has no "ENT*"
+        lost.eraseMagic(1, 0);  // the second node's record has no "ENT*"
         lostRecord = std::to_string(lost.recordOffsets[1][0]);
         BuiltLibrary scripts = buildLibrary(oneNode(
             {entry("w.srw", "src"), entry("w.bin", "BIN!", 9), with(entry("caf\xE9.srw", "\xE9t\xE9" "data"), 3),
              entry("caf\xE9.bin", "B"), with(entry("C:\\a\tb.bmp", "q\"\\\t\n\rx"), 6), with(entry("gone.win", "zz"), 2)}));
-        scripts.put32(scripts.field(0, 5, 0), 0x10000000);  // its comment's block lies past the end
+        scripts.setField(0, 5, BuiltLibrary::kFirstBlock, 0x10000000);  // its comment's block lies past the end
         ASSERT_TRUE(scripts.writeTo("scripts.pbl"));
         ASSERT_TRUE(buildLibrary(oneNode({with(entry("\xC3\xA7.srw", wide("hix")), 2),
                                           with(entry("b.srw", std::string("\0\xD8zz", 4)), 1)}, true))
                         .writeTo("wide\xFF.pbl"));  // a lone surrogate in a comment, a path that is not UTF-8
         ASSERT_TRUE(cut.writeTo("lib.pbl"));
-        cut.bytes.resize(cut.blockOffsets[0][1][1] + 100);
+        cut.truncateTo(cut.block(0, 1, 1) + 100);
         const std::pair<const char*, BuiltLibrary> libraries[] = {
             {"sample.pbl", buildLibrary(sampleLibrary())}, {"seven", seven}, {"rootless", rootless}, {"cut", cut},
             {"lost.pbl", lost}, {"copy.pbg", buildLibrary(oneNode({}))}, {"empty.pbl", buildLibrary(oneNode({}))},

@@ -105,6 +105,7 @@ TEST(Corpus, LibrariesListCheckExtractAndExportTheirSources) {
     char cwd[4096];
     const std::string here = getcwd(cwd, sizeof cwd) != nullptr ? cwd : "";
     for (const auto& [library, count] : libraries) {
+        SCOPED_TRACE(library);
         const std::string path = kCorpus + library, total = std::to_string(count);
         LibraryReader reader;
         std::vector<std::string> arguments{"-e", path};

@@ -56,7 +56,10 @@ TEST(Export, FilesFollowTheExportFormat) {
          {}, "", {}, 4},
     };
     // clang-format on
-    for (const ExtractCase& c : cases) check(c);
+    for (const ExtractCase& c : cases) {
+        SCOPED_TRACE("case " + std::to_string(&c - cases));
+        check(c);
+    }
 }
 
 TEST(Export, SelectionOfEntriesAndCompanions) {
@@ -105,7 +108,10 @@ TEST(Export, SelectionOfEntriesAndCompanions) {
           {"v.srd", source("v.srd")}, {"\xC3\xA7.win", "c"}}},
     };
     // clang-format on
-    for (const ExtractCase& c : cases) check(c);
+    for (const ExtractCase& c : cases) {
+        SCOPED_TRACE("case " + std::to_string(&c - cases));
+        check(c);
+    }
 }
 
 // Damaged data chains: the export writes what it could read and fails, and
@@ -124,42 +130,45 @@ TEST(Damage, ChainsThatCannotBeReadWholeFailTheExport) {
         // A chain looping back is cut.
         {{loop}, {"loop.srw"}, "Extracting \"loop.srw\"\n",
          {{"loop.srw", kHeader + "loop.srw\r\naaaabbbbcccc"}}, 4,
-         [](L& l) { l.put32(l.blockOffsets[0][0][2] + 4, l.blockOffsets[0][0][1]); }},
+         [](L& l) { l.setNextBlock(0, 0, 2, l.block(0, 0, 1)); }},
         // A chain cut short by the end of the file.
         {{entry("d.win", std::string(1000, 'd'))}, {}, "",
          {{"d.win", std::string(502, 'd')}}, 4,
-         [](L& l) { l.bytes.resize(l.blockOffsets[0][0][1] + 100); }},
+         [](L& l) { l.truncateTo(l.block(0, 0, 1) + 100); }},
         // A used count above 502.
         {{entry("over.win", "12345")}, {}, "", {{"over.win", ""}}, 4,
-         [](L& l) { l.put16(l.blockOffsets[0][0][0] + 8, 503); }},
+         [](L& l) { l.setUsedCount(0, 0, 0, 503); }},
         // Entries overlapping a block, all extracted.
         {{one, two}, {}, "",
          {{"one.win", "first"}, {"two.win", ""}}, 4,
-         [](L& l) { l.put32(l.field(0, 1, 0), l.blockOffsets[0][0][0] + 100); }},
+         [](L& l) { l.setField(0, 1, L::kFirstBlock, l.block(0, 0, 0) + 100); }},
         // A companion size beyond the file.
         {{source, bin}, {"w.srw"}, named, {{"w.srw", plain}}, 4,
-         [](L& l) { l.put32(l.field(0, 1, 4), 1U << 20); }},
+         [](L& l) { l.setField(0, 1, L::kDataSize, 1U << 20); }},
         // A companion chain shorter than its size.
         {{source, bin}, {"w.srw"}, named,
-         {{"w.srw", plain}}, 4, [](L& l) { l.put32(l.field(0, 1, 4), 5); }},
+         {{"w.srw", plain}}, 4, [](L& l) { l.setField(0, 1, L::kDataSize, 5); }},
         // A companion running into its source's blocks.
         {{source, bin}, {"w.srw", "PCODE\\w.bin"},
-         named, {{"w.srw", plain}}, 4, [](L& l) { l.put32(l.field(0, 1, 0), l.blockOffsets[0][0][0]); }},
+         named, {{"w.srw", plain}}, 4, [](L& l) { l.setField(0, 1, L::kFirstBlock, l.block(0, 0, 0)); }},
         // A companion chain longer than its size.
         {{source, entry("w.bin", std::string(600, 'B'))},
          {"w.srw"}, named, {{"w.srw", plain + section('7', "w.bin", 510, 0, row(repeat("42424242", 127) + "00004242"))}},
-         0, [](L& l) { l.put32(l.field(0, 1, 4), 510); }},
+         0, [](L& l) { l.setField(0, 1, L::kDataSize, 510); }},
         // A companion size of 0 with data.
         {{source, bin}, {"w.srw"}, named,
          {{"w.srw", plain + section('7', "w.bin", 0, 0, "")}}, 0,
-         [](L& l) { l.put32(l.field(0, 1, 4), 0); }},
+         [](L& l) { l.setField(0, 1, L::kDataSize, 0); }},
         // A comment longer than the first block.
         {{split}, {}, "",
          {{"c.srw", kHeader + "c.srw\r\n$PBExportComments$0123456789\r\nabc"}}, 0,
-         [](L& l) { l.put16(l.field(0, 0, 12), 600); }},
+         [](L& l) { l.setField(0, 0, L::kCommentLength, 600); }},
     };
     // clang-format on
-    for (const ExtractCase& c : cases) check(c);
+    for (const ExtractCase& c : cases) {
+        SCOPED_TRACE("case " + std::to_string(&c - cases));
+        check(c);
+    }
 }
 
 // -t is intact exactly when every export it stands for succeeds: the extraction
@@ -167,8 +176,10 @@ TEST(Damage, ChainsThatCannotBeReadWholeFailTheExport) {
 // in lower case. "@" in a line is the first block of the first entry.
 TEST(Check, IntactExactlyWhenTheExportsSucceed) {
     using L = BuiltLibrary;
-    const std::string shared = "data block at @ was read before: the chain loops or shares blocks with another\n";
-    const std::vector<EntryLayout> srwSrd{entry("a.srw", "x"), entry("a.srd", "y"), entry("a.bin", "BIN!")};
+    const std::string shared =
+        "data block at @ was read before: the chain loops or shares blocks with another\n";
+    const std::vector<EntryLayout> srwSrd{entry("a.srw", "x"), entry("a.srd", "y"),
+                                          entry("a.bin", "BIN!")};
     struct Case {
         std::vector<EntryLayout> entries;
         void (*damage)(L&);
@@ -180,25 +191,26 @@ TEST(Check, IntactExactlyWhenTheExportsSucceed) {
         {{entry("a.srw", "x"), entry("A.srw", "y"), entry("a.bin", "BIN!")}, [](L&) {}, "Checked 3 entries: 3 intact\n"},
         {srwSrd, [](L&) {}, "Checked 3 entries: 3 intact\n"},
         // A companion neither can show, judged for each.
-        {srwSrd, [](L& l) { l.put32(l.field(0, 2, 4), 10); },
+        {srwSrd, [](L& l) { l.setField(0, 2, L::kDataSize, 10); },
          "a.srw: its compiled companion a.bin: its blocks hold 4 of its 10 bytes\n"
          "a.srd: its compiled companion a.bin: its blocks hold 4 of its 10 bytes\nChecked 3 entries: 2 damaged\n"},
         // Extensions stored in capitals pair when asked for in lower case.
         {{entry("W.Srw", "src"), entry("w.BIN", "BIN!")}, [](L&) {}, "Checked 2 entries: 2 intact\n"},
-        {{entry("W.SRW", "src"), entry("W.BIN", std::string(100, 'B'))}, [](L& l) { l.put32(l.field(0, 1, 4), 1500); },
+        {{entry("W.SRW", "src"), entry("W.BIN", std::string(100, 'B'))}, [](L& l) { l.setField(0, 1, L::kDataSize, 1500); },
          "W.SRW: its compiled companion W.bin: its blocks hold 100 of its 1500 bytes\nChecked 2 entries: 1 damaged\n"},
         // A companion running into its source's blocks fails both.
-        {{entry("w.srw", "src"), entry("w.bin", "BIN!")}, [](L& l) { l.put32(l.field(0, 1, 0), l.blockOffsets[0][0][0]); },
+        {{entry("w.srw", "src"), entry("w.bin", "BIN!")}, [](L& l) { l.setField(0, 1, L::kFirstBlock, l.block(0, 0, 0)); },
          "w.srw: its compiled companion w.bin: " + shared + "PCODE\\w.bin: " + shared + "Checked 2 entries: 2 damaged\n"},
         // A file name no extraction can create.
         {{entry("C:\\dir\\", "x"), entry(".", "")}, [](L&) {},
          "RESOURCES\\C:\\dir\\: its file name \"\" is empty\nPCODE\\.: its file name \".\" names a folder\nChecked 2 entries: 2 damaged\n"},
         // Companions sharing blocks: each named export succeeds, the extraction of all fails.
         {{entry("a.bin", "BIN!"), entry("a.srw", "x"), entry("b.srw", "y"), entry("b.bin", "BIN!")},
-         [](L& l) { l.put32(l.field(0, 3, 0), l.blockOffsets[0][0][0]); }, "PCODE\\b.bin: " + shared + "Checked 4 entries: 1 damaged\n"},
+         [](L& l) { l.setField(0, 3, L::kFirstBlock, l.block(0, 0, 0)); }, "PCODE\\b.bin: " + shared + "Checked 4 entries: 1 damaged\n"},
     };
     // clang-format on
     for (const Case& c : cases) {
+        SCOPED_TRACE("case " + std::to_string(&c - cases));
         ScopedTempDir dir;
         BuiltLibrary library = buildLibrary(oneNode(c.entries));
         c.damage(library);

@@ -2,6 +2,9 @@
 // for intact trees and for every kind of damage to nodes and records.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
+#include "examples/SampleLibrary.h"
 #include "library/LibraryReader.h"
 #include "tests/support/TestFiles.h"
 
@@ -35,23 +38,24 @@ TEST(Reader, PassOverDamagedNodesAndRecords) {
     // clang-format off
     const std::pair<void (*)(L&), const char*> cases[] = {
         {[](L&) {}, "abcdefg"},
-        {[](L& l) { l.put32(l.recordOffsets[0][1], 0); }, "adefg"},  // no "ENT*": the rest of the node goes
-        {[](L& l) { l.put32(l.recordOffsets[0][0], 0); }, "defg"},   // so does the first node's first record
-        {[](L& l) { l.put32(l.recordOffsets[1][0], 0); }, "abc"},    // but in a node reached later, the pass
-        {[](L& l) { l.put16(l.field(0, 1, 14), 0); }, "a"},          // name length 0
-        {[](L& l) { l.put16(l.field(3, 0, 14), 0xFFFF); }, "abcdef"}, // name past the end
-        {[](L& l) { l.put16(l.nodeOffsets[0] + 20, 0xFFFF); }, "abcdefg"},  // then no "ENT*"
-        {[](L& l) { l.put16(l.nodeOffsets[0] + 20, 2); }, "abdefg"},  // records past the count
-        {[](L& l) { l.put16(l.nodeOffsets[1] + 20, 0); }, "abcfg"},   // an empty node is stepped over
+        {[](L& l) { l.eraseMagic(0, 1); }, "adefg"},  // no "ENT*": the rest of the node goes
+        {[](L& l) { l.eraseMagic(0, 0); }, "defg"},   // so does the first node's first record
+        {[](L& l) { l.eraseMagic(1, 0); }, "abc"},    // but in a node reached later, the pass
+        {[](L& l) { l.setField(0, 1, L::kNameLength, 0); }, "a"},          // name length 0
+        {[](L& l) { l.setField(3, 0, L::kNameLength, 0xFFFF); }, "abcdef"}, // name past the end
+        {[](L& l) { l.setEntryCount(0, 0xFFFF); }, "abcdefg"},  // then no "ENT*"
+        {[](L& l) { l.setEntryCount(0, 2); }, "abdefg"},  // records past the count
+        {[](L& l) { l.setEntryCount(1, 0); }, "abcfg"},   // an empty node is stepped over
         {[](L& l) {  // loops and overlapping nodes are cut
-             l.put32(l.nodeOffsets[1] + 4, l.nodeOffsets[1]);
-             l.put32(l.nodeOffsets[2] + 12, l.nodeOffsets[0]);
-             l.put32(l.nodeOffsets[2] + 4, l.nodeOffsets[2] + 8);
+             l.setLeft(1, l.nodeOffsets[1]);
+             l.setRight(2, l.nodeOffsets[0]);
+             l.setLeft(2, l.nodeOffsets[2] + 8);
          }, "abcdefg"},
-        {[](L& l) { l.put32(l.nodeOffsets[1] + 12, l.bytes.size() - 16); }, "abcdeg"},  // unreadable
+        {[](L& l) { l.setRight(1, l.bytes.size() - 16); }, "abcdeg"},  // unreadable
     };
     // clang-format on
     for (const auto& [damage, expected] : cases) {
+        SCOPED_TRACE(expected);
         BuiltLibrary library = buildLibrary(layout);
         damage(library);
         std::string names = namesOf(library);
@@ -104,10 +108,39 @@ TEST(Reader, SignedExecutables) {
         {[](L& l) { l.put16(0x54, 127); }, false},  // no room for the certificate directory
     };
     // clang-format on
-    for (const auto& [change, lists] : cases) {
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const auto& [change, lists] = cases[i];
+        SCOPED_TRACE("case " + std::to_string(i));
         BuiltLibrary image = signedImage(2);
         change(image);
         EXPECT_EQ(namesOf(image), lists ? "PCODE\\a.win " : "<not opened>");
+    }
+}
+
+// Shorter and shorter copies of the sample library: each is refused, or
+// lists, checks and extracts what it still holds, and no more.
+TEST(Reader, PrefixesOfTheSampleFailCleanly) {
+    ScopedTempDir dir;
+    const BuiltLibrary sample = buildLibrary(sampleLibrary());
+    for (std::size_t size = 0; size < sample.bytes.size(); size += 211) {
+        SCOPED_TRACE(size);
+        BuiltLibrary prefix = sample;
+        prefix.truncateTo(size);
+        ASSERT_TRUE(prefix.writeTo("cut.pbl"));
+        for (const std::vector<std::string>& command : std::vector<std::vector<std::string>>{
+                 {"-t", "cut.pbl"}, {"-l", "cut.pbl"}, {"-e", "-o", "out", "cut.pbl"}}) {
+            const int code = runLorvex(command).exitCode;
+            EXPECT_TRUE(code == 0 || code == 2 || code == 4) << command[0] << " exited " << code;
+        }
+        const std::string listing = runLorvex({"-v", "cut.pbl"}).output;
+        const std::size_t total = listing.rfind("Total objects: ");
+        EXPECT_LE(total == std::string::npos ? 0 : std::stoi(listing.substr(total + 15)), 16);
+        std::error_code error;
+        std::uintmax_t written = 0;
+        for (const auto& file : std::filesystem::directory_iterator("out", error))
+            written += file.file_size(error);
+        EXPECT_LE(written, size);
+        std::filesystem::remove_all("out", error);
     }
 }
 

@@ -145,7 +145,7 @@ TEST(Sync, RunsAgainTouchingOnlyWhatChanges) {
     const RunResult check = runLorvex({"-s", "--check", "-o", "out", "lib.pbl"});
     EXPECT_EQ(check.exitCode + check.output.size() + check.errors.size(), 0U);
     // A source that can no longer be read keeps its last good export.
-    library.bytes.resize(library.blockOffsets[0][1][0] + 8);
+    library.truncateTo(library.block(0, 1, 0) + 8);
     ASSERT_TRUE(library.writeTo("lib.pbl"));
     result = runLorvex(sync);
     EXPECT_EQ(result.output, summary("lib.pbl", "0 written, 1 unchanged, 0 removed, 2 failed"));

@@ -45,10 +45,24 @@ struct BuiltLibrary {
     std::vector<std::vector<std::vector<std::uint32_t>>> blockOffsets;  // [node][entry][block]
     std::size_t fieldShift = 8;  // record offset to first data block: 8, or 12 Unicode-era
 
-    // Where a field of an entry record lies: 0 first block, 4 data size, 8 time,
-    // 12 comment length, 14 name length.
-    std::size_t field(int node, int entry, std::size_t at) const {
+    // The fields of an entry record, after its magic and unused bytes; the
+    // builder's own offsets, so that a wrong one in the reader shows.
+    enum Field : std::size_t {
+        kFirstBlock = 0,
+        kDataSize = 4,
+        kTime = 8,
+        kCommentLength = 12,  // 16 bits
+        kNameLength = 14,     // 16 bits
+    };
+    // The fields of a node header and of a data block.
+    static constexpr std::size_t kLeft = 4, kRight = 12, kEntryCount = 20;
+    static constexpr std::size_t kNextBlock = 4, kUsedCount = 8;
+
+    std::size_t field(int node, int entry, Field at) const {
         return recordOffsets[node][entry] + fieldShift + at;
+    }
+    std::uint32_t block(int node, int entry, int index) const {
+        return blockOffsets[node][entry][index];
     }
     void put16(std::size_t offset, std::uint32_t value) {
         bytes[offset] = static_cast<unsigned char>(value);
@@ -58,6 +72,29 @@ struct BuiltLibrary {
         put16(offset, value & 0xFFFF);
         put16(offset + 2, value >> 16);
     }
+
+    // Named corruptors: each changes one thing.
+    void setField(int node, int entry, Field at, std::uint32_t value) {
+        if (at >= kCommentLength) {
+            put16(field(node, entry, at), value);
+        } else {
+            put32(field(node, entry, at), value);
+        }
+    }
+    void eraseMagic(int node, int entry) { put32(recordOffsets[node][entry], 0); }
+    void setEntryCount(int node, std::uint32_t count) {
+        put16(nodeOffsets[node] + kEntryCount, count);
+    }
+    void setLeft(int node, std::uint32_t offset) { put32(nodeOffsets[node] + kLeft, offset); }
+    void setRight(int node, std::uint32_t offset) { put32(nodeOffsets[node] + kRight, offset); }
+    void setNextBlock(int node, int entry, int index, std::uint32_t offset) {
+        put32(block(node, entry, index) + kNextBlock, offset);
+    }
+    void setUsedCount(int node, int entry, int index, std::uint32_t count) {
+        put16(block(node, entry, index) + kUsedCount, count);
+    }
+    void truncateTo(std::size_t size) { bytes.resize(size); }
+
     bool writeTo(const std::string& path) const {  // false on any failure
         std::ofstream out(path, std::ios::binary);
         out.write(reinterpret_cast<const char*>(bytes.data()),
@@ -105,7 +142,8 @@ inline BuiltLibrary buildLibrary(const LibraryLayout& layout) {
         built.nodeOffsets.push_back(static_cast<std::uint32_t>(bytes.size()));
         built.recordOffsets.emplace_back();
         bytes.resize(bytes.size() + 32);
-        built.put16(built.nodeOffsets.back() + 20, static_cast<std::uint32_t>(node.entries.size()));
+        built.setEntryCount(static_cast<int>(built.nodeOffsets.size() - 1),
+                            static_cast<std::uint32_t>(node.entries.size()));
         for (const EntryLayout& entry : node.entries) {
             std::string name =
                 wide ? utf8ToUtf16Le(entry.name.data(), entry.name.size()) : entry.name;
@@ -131,7 +169,7 @@ inline BuiltLibrary buildLibrary(const LibraryLayout& layout) {
                 for (std::size_t left = entry.data.size(); left > 0; left -= sizes.back())
                     sizes.push_back(std::min<std::size_t>(left, 502));
             built.blockOffsets[n].emplace_back();
-            std::size_t link = built.field(n, e, 0),
+            std::size_t link = built.field(n, e, BuiltLibrary::kFirstBlock),
                         taken = 0;  // where the next block's offset goes
             for (const std::size_t used : sizes) {
                 built.blockOffsets[n].back().push_back(static_cast<std::uint32_t>(bytes.size()));
@@ -144,8 +182,8 @@ inline BuiltLibrary buildLibrary(const LibraryLayout& layout) {
             }
         }
         const NodeLayout& node = layout.nodes[n];
-        built.put32(built.nodeOffsets[n] + 4, node.left >= 0 ? built.nodeOffsets[node.left] : 0);
-        built.put32(built.nodeOffsets[n] + 12, node.right >= 0 ? built.nodeOffsets[node.right] : 0);
+        built.setLeft(static_cast<int>(n), node.left >= 0 ? built.nodeOffsets[node.left] : 0);
+        built.setRight(static_cast<int>(n), node.right >= 0 ? built.nodeOffsets[node.right] : 0);
     }
     if (layout.headerOffset != 0) {
         append("TRL*");
