@@ -23,7 +23,7 @@ std::string subjectOf(const NamedLibrary& library) {
 void LibraryList::add(const std::string& argument) {
     switch (projectFileKind(argument)) {
         case ProjectFileKind::Library:
-            libraries.push_back(NamedLibrary{argument, "", argument});
+            addLibrary(NamedLibrary{argument, "", argument});
             break;
         case ProjectFileKind::Target:
             addTarget(NamedLibrary{argument, "", argument});
@@ -32,6 +32,11 @@ void LibraryList::add(const std::string& argument) {
             addWorkspace(argument);
             break;
     }
+}
+
+void LibraryList::addLibrary(const NamedLibrary& library) {
+    // A path named again adds nothing, however often a file repeats it.
+    if (paths_.insert(library.path).second) libraries.push_back(library);
 }
 
 void LibraryList::fail(const std::string& subject, const std::string& reason) {
@@ -45,7 +50,7 @@ void LibraryList::addTarget(const NamedLibrary& target) {
     if (!readProjectFile(target.path, ProjectFileKind::Target, file, reason))
         return fail(subjectOf(target), reason);
     projectFiles.push_back(target.path);
-    libraries.insert(libraries.end(), file.entries.begin(), file.entries.end());
+    for (const NamedLibrary& library : file.entries) addLibrary(library);
 }
 
 void LibraryList::addWorkspace(const std::string& path) {

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "sync/ProjectFiles.h"
@@ -27,9 +28,11 @@ private:
     void fail(const std::string& subject, const std::string& reason);
     void addTarget(const NamedLibrary& target);
     void addWorkspace(const std::string& path);
+    void addLibrary(const NamedLibrary& library);
 
     const SyncOptions& options_;
     std::FILE* errors_;
+    std::unordered_set<std::string> paths_;  // of the libraries listed
 };
 
 // How a message names a library: by its path, or by the file that names it
