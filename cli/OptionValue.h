@@ -14,6 +14,31 @@ namespace lorvex {
                              const std::string& name, const char* shortName, std::string& value,
                              bool& missing);
 
+// Walks the arguments of a command: one that does not start with "-" (and
+// every one after "--") is a file; any other is an option, which
+// takeOption(i, reason) reads (moving i past a value it takes, and saying in
+// reason what is wrong with that value) and returns false when it does not
+// know it. False, with the argument in problem, for an unknown option (reason
+// then empty) or a value it cannot take.
+template <typename TakeOption>
+[[nodiscard]] bool readOptions(const std::vector<std::string>& arguments,
+                               std::vector<std::string>& files, std::string& problem,
+                               std::string& reason, TakeOption takeOption) {
+    bool onlyFiles = false;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        problem = argument;
+        if (onlyFiles || argument.size() < 2 || argument[0] != '-') {
+            files.push_back(argument);
+        } else if (argument == "--") {
+            onlyFiles = true;
+        } else if (!takeOption(i, reason) || !reason.empty()) {
+            return false;
+        }
+    }
+    return true;
+}
+
 // One of the supported code pages, as digits, that this system converts.
 [[nodiscard]] bool parseCodePage(const std::string& text, unsigned& codePage);
 inline constexpr const char* kCodePageValues =
