@@ -190,6 +190,26 @@ TEST(Corpus, WorkspaceAsTheEnvironmentKeepsIt) {
         runLorvex({"-s", "--check", "-o", here + "/ws_objects", "IntelliSoft.pbw"});
     ASSERT_EQ(chdir(here.c_str()), 0);
     EXPECT_EQ(check.output + std::to_string(check.exitCode), "2");
+    // The other workspaces, and a runtime library beside its library.
+    const std::string menu = "thansuoi113__Coolmenu-In-PowerBuilder/PB9/";
+    const std::string simple = "macchen__simple_jxc/";
+    ASSERT_EQ(chdir(kCorpus.c_str()), 0);
+    const RunResult others =
+        runLorvex({"-s", "-o", here + "/others", "--codepage=936", menu + "Coolmenu.pbw",
+                   "ChaeWoongbin__PowerBuilder/workspace/cwb.pbw", simple + "base_lib.pbl",
+                   simple + "base_lib.pbd"});
+    ASSERT_EQ(chdir(here.c_str()), 0);
+    EXPECT_EQ(others.exitCode, 0) << others.errors;
+    EXPECT_EQ(others.output,
+              menu + "coolmenu.pbl -> " + here + "/others/" + menu +
+                  "coolmenu.pbl.src: 18 written, 0 unchanged, 0 removed\n"
+                  "ChaeWoongbin__PowerBuilder/workspace/main.pbl -> " +
+                  here +
+                  "/others/ChaeWoongbin__PowerBuilder/workspace/main.pbl.src: 2 written, 0 "
+                  "unchanged, 0 removed\n" +
+                  simple + "base_lib.pbl -> " + here + "/others/" + simple +
+                  "base_lib.pbl.src: 8 written, 0 unchanged, 0 removed\n" + simple +
+                  "base_lib.pbd: no sources\n");
 }
 
 }  // namespace
