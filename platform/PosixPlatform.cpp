@@ -143,14 +143,23 @@ bool FileComparer::holds(const std::string& path, const std::string& bytes,
     identity = FileIdentity{};
     const int descriptor = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (descriptor < 0) return false;
-    struct stat status {};
-    bool same = fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode) &&
-                static_cast<std::uint64_t>(status.st_size) == bytes.size();
+    // A piece at a time, the last one a byte longer than what is left: a
+    // regular file reads short only at its end, so one read tells a shorter
+    // or longer file, and the usual small file takes one read in all.
     piece_.resize(64 * 1024);
-    for (std::size_t done = 0; same && done < bytes.size(); done += piece_.size()) {
-        const std::size_t want = std::min(piece_.size(), bytes.size() - done);
-        same = readAt(descriptor, done, piece_.data(), want) == want &&
-               std::memcmp(piece_.data(), bytes.data() + done, want) == 0;
+    bool same = true;
+    for (std::size_t done = 0;;) {
+        const std::size_t rest = bytes.size() - done;
+        const bool last = rest < piece_.size();
+        const std::size_t want = last ? rest + 1 : piece_.size();
+        ssize_t got;
+        do got = pread(descriptor, piece_.data(), want, static_cast<off_t>(done));
+        while (got < 0 && errno == EINTR);
+        const std::size_t compared = last ? rest : want;
+        same = got == static_cast<ssize_t>(compared) &&
+               std::memcmp(piece_.data(), bytes.data() + done, compared) == 0;
+        if (!same || last) break;
+        done += want;
     }
     if (!same) identity = identityOf(descriptor);
     ::close(descriptor);

@@ -54,7 +54,7 @@ bool isLowSurrogate(char32_t unit) {
 
 // UTF-16 code units as text.unit(i) gives them, for i below count, appended
 // to out as UTF-8; an unpaired surrogate becomes U+FFFD. Runs of ASCII, most
-// of any source, go four units at a time.
+// of any source, are found four units at a time and copied a run at a time.
 template <typename Text>
 void appendUnitsAsUtf8(const Text& text, std::size_t count, std::string& out) {
     // Gathered in a small buffer and appended a piece at a time.
@@ -67,9 +67,13 @@ void appendUnitsAsUtf8(const Text& text, std::size_t count, std::string& out) {
             out.append(buffer, static_cast<std::size_t>(cursor - buffer));
             cursor = buffer;
         }
-        if (i + 4 <= count && text.fourAscii(i)) {
-            for (int k = 0; k < 4; ++k) cursor[k] = static_cast<char>(text.unit(i + k));
-            cursor += 4, i += 4;
+        // A run of ASCII, as much of it as the buffer takes, copied at once.
+        const auto room = static_cast<std::size_t>(buffer + sizeof buffer - 4 - cursor);
+        std::size_t run = 0;
+        while (run + 4 <= room && i + run + 4 <= count && text.fourAscii(i + run)) run += 4;
+        if (run > 0) {
+            text.narrow(i, run, cursor);
+            cursor += run, i += run;
             continue;
         }
         char32_t c = text.unit(i++);
@@ -98,6 +102,9 @@ struct StoredUnits {
         std::memcpy(&word, bytes + 2 * i, 8);
         return (word & 0xFF80FF80FF80FF80ULL) == 0;
     }
+    void narrow(std::size_t i, std::size_t n, char* to) const {
+        for (std::size_t k = 0; k < n; ++k) to[k] = static_cast<char>(bytes[2 * (i + k)]);
+    }
 };
 
 // Code units decoded from single bytes.
@@ -106,6 +113,9 @@ struct DecodedUnits {
     char32_t unit(std::size_t i) const { return units[i]; }
     bool fourAscii(std::size_t i) const {
         return (units[i] | units[i + 1] | units[i + 2] | units[i + 3]) < 0x80;
+    }
+    void narrow(std::size_t i, std::size_t n, char* to) const {
+        for (std::size_t k = 0; k < n; ++k) to[k] = static_cast<char>(units[i + k]);
     }
 };
 
