@@ -70,13 +70,13 @@ TEST(Reader, StoredNamesGiveKindPrefixAndFitTheirBuffer) {
     entries[0].storedName = Bytes{'o', 'p', 'e', 'n'};  // no terminator
     entries[1].storedName = Bytes{'a', 'b', 0, 'c', 'd', 0};
     for (const std::string& name : std::vector<std::string>{
-             "w.srw", "w.SRW", ".srx", "w.win", "x.sr", "C:\\i\\l.bmp", "a/b", "c:logo.gif",
+             "w.srw", "w.SRW", ".srx", "w.win", "x.sr", "C:\\i\\l.bmp", "a/b", "c:logo.gif", "/x.srw",
              std::string(120, 'n'), std::string(150, 's') + ".srw"})
         entries.push_back(entry(name, "x"));
     EXPECT_EQ(
         namesOf(buildLibrary(oneNode(entries))),
         "PCODE\\open PCODE\\ab w.srw w.SRW .srx PCODE\\w.win PCODE\\x.sr RESOURCES\\C:\\i\\l.bmp "
-        "RESOURCES\\a/b RESOURCES\\c:logo.gif PCODE\\" +
+        "RESOURCES\\a/b RESOURCES\\c:logo.gif RESOURCES\\/x.srw PCODE\\" +
             std::string(93, 'n') + " " + std::string(99, 's') + " ");
 }
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include "library/CodePage.h"
 #include "sync/ObjectList.h"
 #include "tests/support/TestFiles.h"
 
@@ -96,6 +97,21 @@ TEST(Sync, EncodingsOfText) {
             EXPECT_EQ(readFile("out/lib.pbl.src/lib.pbg"),
                       objectList("lib.pbl", {"b.sru", "a.srw"}));
         }
+    }
+}
+
+// Which byte a code page refuses: one the table leaves undefined, one iconv
+// refuses, one it turns into a control character, after ASCII.
+TEST(Sync, CodePagesSayWhichByteTheyRefuse) {
+    const std::tuple<unsigned, std::string, std::size_t> cases[] = {
+        {1252, "ab\x81", 2}, {936, "ab\xE9 ", 2}, {950, "ab\x80", 2}, {0, "ab\xE9", 2}};
+    for (const auto& [number, text, at] : cases) {
+        SCOPED_TRACE(text);
+        CodePage codePage(number);
+        std::u16string units;
+        std::size_t invalidAt = 0;
+        EXPECT_FALSE(codePage.decode(text, units, invalidAt));
+        EXPECT_EQ(invalidAt, at);
     }
 }
 
