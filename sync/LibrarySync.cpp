@@ -202,20 +202,20 @@ void LibrarySync::exportSource(Source& source, VisitedSet& blocks) {
     // named extraction judges it.
     std::optional<VisitedSet> own;
     if (entry.companionFirstBlock != 0) own.emplace(reader_.file().size(), DataBlock::kSize);
-    StringSink exported;
+    exported_.bytes.clear();
     std::string reason;
-    std::string encoded;
     ExportWriter writer(reader_.file(), reader_.generation(), ExportForm::SourceControl);
-    if (!writer.write(entry, blocks, exported, reason, own ? &*own : nullptr))
+    if (!writer.write(entry, blocks, exported_, reason, own ? &*own : nullptr))
         return failed(shown(source), reason);
-    if (!encodeSourceText(exported.bytes, reader_.generation(), run_.options.encoding, codePage_,
-                          encoded, reason)) {
-        report_->advice.failed(exported.bytes);
+    if (!encodeSourceText(exported_.bytes, reader_.generation(), run_.options.encoding, codePage_,
+                          encoded_, reason)) {
+        report_->advice.failed(exported_.bytes);
         return failed(shown(source), reason);
     }
     const std::string file = underOutput(path_, source.fileName);
     const bool mayExist = !folderExists_ || presentKeys_.count(key(source.fileName)) != 0;
-    switch (files_.sync(file, encoded, entry.modificationTime, reason, folderExists_ && mayExist)) {
+    switch (
+        files_.sync(file, encoded_, entry.modificationTime, reason, folderExists_ && mayExist)) {
         case SyncResult::Written:
             ++written_;
             changed("write", file);

@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "extract/ByteSink.h"
 #include "library/CodePage.h"
 #include "library/LibraryReader.h"
 #include "platform/Platform.h"
@@ -77,6 +78,9 @@ private:
     FileSyncer files_;
     SyncReport* report_ = nullptr;
     std::vector<Source> sources_;
+    // One source's export and its encoded text, kept for the next source.
+    StringSink exported_;
+    std::string encoded_;
     // The file names the sources take, as the folder compares them, with the
     // source that takes each.
     std::unordered_map<std::string, std::size_t> keys_;
