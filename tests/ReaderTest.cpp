@@ -52,6 +52,11 @@ TEST(Reader, PassOverDamagedNodesAndRecords) {
              l.setLeft(2, l.nodeOffsets[2] + 8);
          }, "abcdefg"},
         {[](L& l) { l.setRight(1, l.bytes.size() - 16); }, "abcdeg"},  // unreadable
+        {[](L& l) {  // a node inside the root whose one record is c: each record once
+             const std::uint32_t inside = l.recordOffsets[0][2] - 32;
+             l.setRight(3, inside);
+             l.put16(inside + L::kEntryCount, 1);
+         }, "abcdefg"},
     };
     // clang-format on
     for (const auto& [damage, expected] : cases) {
@@ -70,8 +75,8 @@ TEST(Reader, StoredNamesGiveKindPrefixAndFitTheirBuffer) {
     entries[0].storedName = Bytes{'o', 'p', 'e', 'n'};  // no terminator
     entries[1].storedName = Bytes{'a', 'b', 0, 'c', 'd', 0};
     for (const std::string& name : std::vector<std::string>{
-             "w.srw", "w.SRW", ".srx", "w.win", "x.sr", "C:\\i\\l.bmp", "a/b", "c:logo.gif", "/x.srw",
-             std::string(120, 'n'), std::string(150, 's') + ".srw"})
+             "w.srw", "w.SRW", ".srx", "w.win", "x.sr", "C:\\i\\l.bmp", "a/b", "c:logo.gif",
+             "/x.srw", std::string(120, 'n'), std::string(150, 's') + ".srw"})
         entries.push_back(entry(name, "x"));
     EXPECT_EQ(
         namesOf(buildLibrary(oneNode(entries))),
