@@ -115,6 +115,13 @@ TEST(Sync, CodePagesSayWhichByteTheyRefuse) {
     }
 }
 
+// Names as a folder that ignores letter case compares them: every character
+// in its capital, bytes that are not UTF-8 as they are.
+TEST(Sync, CaseFoldingOfNames) {
+    EXPECT_EQ(platform::CaseFolder().fold("a\xC3\xA4\xE1\xBA\xA1\xF0\x90\x90\xA8\xFFz"),
+              "A\xC3\x84\xE1\xBA\xA0\xF0\x90\x90\x80\xFFZ");
+}
+
 TEST(Sync, ObjectListsInTheEnvironmentsOrder) {
     std::vector<std::string> names{
         "w_main.srw", "d_list_from.srd", "d_list.srd", "d_graph1.srd", "d_graph_all.srd", "app.sra",
@@ -146,6 +153,7 @@ TEST(Sync, RunsAgainTouchingOnlyWhatChanges) {
               objectList("lib.pbl", {".lorvex-a.srw", "a.srw", "b.srw"}));
     struct stat status {};
     EXPECT_EQ(stat("out/lib.pbl.src/a.srw", &status) == 0 ? status.st_mtime : 0, 1087556400);
+    EXPECT_EQ(status.st_mtim.tv_nsec, 0);
     // Only plain files that this tool could have left, or stale exports, go.
     EXPECT_EQ(runShell("cd out/lib.pbl.src && echo changed > b.srw && touch o.SRX notes.txt "
                        ".lorvex-b.srw.77-1 .lorvex-lib.pbg.9-0 && mkdir old.srw .lorvex-x.srw.1-2")
@@ -229,7 +237,7 @@ TEST(Sync, NeverLosesOrDoublesAFile) {
     const Case cases[] = {
         // Names that one code page turns into one, and names in two letter cases (a distinct file here).
         {{entry("\x87\x90.srw", "1"), entry("\x81\xE0.srw", "2"), entry("a.srw", "3"), entry("A.srw", "4")}, false,
-         "", {"--codepage=932"}, 4, ok + "3 written, 0 unchanged, 0 removed, 1 failed\n",
+         "mkdir -p out/LIB.PBL.SRC", {"--codepage=932"}, 4, ok + "3 written, 0 unchanged, 0 removed, 1 failed\n",
          "lorvex: lib.pbl: \\x81\\xe0.srw: its file name \xE2\x89\x92.srw is that of the earlier source "
          "\\x87\\x90.srw\n", {"A.srw", "a.srw", "lib.pbg", "\xE2\x89\x92.srw"}},
         // Control characters and characters that turn the direction of text.
