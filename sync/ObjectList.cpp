@@ -9,40 +9,34 @@ namespace lorvex {
 
 namespace {
 
-// A name as it sorts: letters in one case, "_" just before "0".
-std::string sortKey(const std::string& name) {
-    std::string key = foldedName(name);
-    for (char& c : key) {
-        if (c == '_') c = '0' - 1;  // "/", which no file name holds
-    }
-    return key;
-}
-
-// A name in an object list: quotes and tildes escaped with a tilde,
-// backslashes doubled.
-std::string quoted(const std::string& text) {
-    std::string out = "\"";
-    for (const char c : text) {
-        if (c == '\\') {
-            out += "\\\\";
-        } else if (c == '"' || c == '~') {
-            out += {'~', c};
-        } else {
-            out += c;
-        }
-    }
-    return out + "\"";
-}
-
-}  // namespace
-
-namespace {
-
-// What a name sorts by: its extension, then the rest as sortKey makes it, then
+// What a name sorts by: its extension in one case, then the rest with letters
+// in one case and "_" just before "0" (as "/", which no file name holds), then
 // the name itself, so that the order is total.
 std::string orderKey(const std::string& name) {
     const std::size_t dot = std::min(name.rfind('.'), name.size());
-    return foldedName(name.substr(dot)) + '\0' + sortKey(name.substr(0, dot)) + '\0' + name;
+    std::string key;
+    key.reserve(2 * name.size() + 2);
+    for (std::size_t i = dot; i < name.size(); ++i) key += foldAscii(name[i]);
+    key += '\0';
+    for (std::size_t i = 0; i < dot; ++i) key += name[i] == '_' ? '0' - 1 : foldAscii(name[i]);
+    key += '\0';
+    return key += name;
+}
+
+// A name in an object list, appended to text: quotes and tildes escaped with
+// a tilde, backslashes doubled.
+void appendQuoted(std::string& text, const std::string& name) {
+    text += '"';
+    for (const char c : name) {
+        if (c == '\\') {
+            text += "\\\\";
+        } else if (c == '"' || c == '~') {
+            text += {'~', c};
+        } else {
+            text += c;
+        }
+    }
+    text += '"';
 }
 
 }  // namespace
@@ -57,10 +51,17 @@ std::string objectListText(const std::string& libraryFileName, std::vector<std::
     keyed.reserve(sources.size());
     for (std::string& source : sources) keyed.emplace_back(orderKey(source), std::move(source));
     std::sort(keyed.begin(), keyed.end());
-    const std::string library = quoted(libraryFileName);
+    std::string library;
+    appendQuoted(library, libraryFileName);
     std::string text = "\xEF\xBB\xBFSave Format v3.0(19990112)\n@begin Libraries\n " + library +
                        " \"\";\n@end;\n@begin Objects \n";
-    for (const auto& [key, source] : keyed) text += " " + quoted(source) + " " + library + ";\n";
+    for (const auto& entry : keyed) {
+        text += ' ';
+        appendQuoted(text, entry.second);
+        text += ' ';
+        text += library;
+        text += ";\n";
+    }
     return text + "@end;\n";
 }
 

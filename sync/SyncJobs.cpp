@@ -10,6 +10,20 @@
 
 namespace lorvex {
 
+namespace {
+
+// Whether the library holds a source: read up to the first one.
+bool holdsSources(LibraryReader& reader) {
+    bool found = false;
+    reader.forEachEntry([&](const CurrentEntry& entry, std::uint32_t) {
+        found = entry.kind == EntryKind::Source;
+        return !found;
+    });
+    return found;
+}
+
+}  // namespace
+
 std::vector<SyncJob> planJobs(const std::vector<NamedLibrary>& libraries, const SyncRun& run,
                               int& code) {
     const SyncOptions& options = run.options;
@@ -41,9 +55,8 @@ std::vector<SyncJob> planJobs(const std::vector<NamedLibrary>& libraries, const 
             }))
             continue;
         done.push_back(identity);
-        LibrarySync sync(reader, library, job.folder, run);
         const std::string key = outputIgnoresCase ? run.caseFolder.fold(job.folder) : job.folder;
-        if (!sync.findSources()) {
+        if (!holdsSources(reader)) {
             // A damaged directory may hide the sources there are.
             if (!options.dryRun) job.report.out = printable(library.path) + ": no sources\n";
             if (!reader.damage().empty()) {
