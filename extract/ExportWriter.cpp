@@ -212,9 +212,11 @@ bool ExportWriter::writeBinarySection(const CurrentEntry& entry, VisitedSet& vis
     reason = sectionDamage(entry.displayName, size, file_.size(), ChainEnd{}, size);
     if (!reason.empty()) return false;
     const std::size_t rows = (size + kRowBytes - 1) / kRowBytes;
-    // Gathered as the chain holds them, so that a size the chain does not back
-    // costs nothing; bytes beyond the declared size are dropped.
+    // Gathered as the chain holds them, into room reserved but not filled, so
+    // that a size the chain does not back costs no work; bytes beyond the
+    // declared size are dropped.
     std::vector<unsigned char> buffer;
+    buffer.reserve(rows * kRowBytes);
     const ChainEnd end = walkChain(file_, entry.companionFirstBlock, visited,
                                    [&](const unsigned char* data, std::size_t used) {
                                        const std::size_t take =
