@@ -290,6 +290,7 @@ FolderLock::~FolderLock() {
 }
 
 bool FolderLock::take(const std::string& folder, bool wait, bool& busy, std::string& reason) {
+    busy = false;
     if (handle_ < 0) handle_ = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (handle_ < 0) return failed(reason);
     // A lock on the folder itself: no file of its own, none left behind.

@@ -352,6 +352,7 @@ FolderLock::~FolderLock() {
 }
 
 bool FolderLock::take(const std::string& folder, bool wait, bool& busy, std::string& reason) {
+    busy = false;
     // A folder cannot be locked here: a file of its own, opened by one process
     // at a time and deleted when closed, stands for the lock.
     const std::wstring lockFile = widePath(folder + "\\.lorvex-lock");
