@@ -110,6 +110,7 @@ TEST(Reader, SignedExecutables) {
         {[](L& l) { l.bytes.push_back(0); }, false},  // the table does not end the file
         {[](L& l) { l.put32(0x3C, 1U << 30); }, false}, {[](L& l) { l.bytes[0x40] = 'N'; }, false},
         {[](L& l) { l.put16(0x58, 0x10C); }, false},
+        {[](L& l) { l.put16(0x54, 136); }, true},  // just room for the certificate directory
         // Too few directories, though the certificate table holds what a trailer would.
         {[](L& l) { l.put32(0x58 + 92, 4), l.put32(l.bytes.size() - 508, 1024); }, false},
         {[](L& l) { l.put16(0x54, 127); }, false},  // no room for the certificate directory

@@ -1,0 +1,56 @@
+// The small rules text follows: UTF-8 read and written, shell patterns over
+// display names, calendar dates in UTC.
+#include <gtest/gtest.h>
+
+#include "extract/NamePattern.h"
+#include "library/Utf16.h"
+#include "listing/CalendarTime.h"
+
+namespace lorvex::testing {
+namespace {
+
+TEST(Text, MalformedUtf8BecomesOneReplacementEach) {
+    // Surrogates, an overlong form and a code point above U+10FFFF are not characters.
+    const std::pair<std::string, std::string> cases[] = {
+        {"\xED\xA0\x80", "\xFD\xFF"},     {"\xED\xBF\xBF", "\xFD\xFF"},
+        {"\xEF\xBF\xBF", "\xFF\xFF"},     {"\xC0\xAF", "\xFD\xFF"},
+        {"\xF4\x90\x80\x80", "\xFD\xFF"}, {"\xF0\x90\x80\x80", std::string("\x00\xD8\x00\xDC", 4)}};
+    for (const auto& [utf8, utf16] : cases) {
+        SCOPED_TRACE(utf8);
+        EXPECT_EQ(utf8ToUtf16Le(utf8.data(), utf8.size()), utf16);
+    }
+}
+
+TEST(Text, PatternsMatchWholeCharactersIgnoringCase) {
+    const std::tuple<const char*, const char*, bool> cases[] = {
+        {"PCODE\\?.WIN", "PCODE\\\xDF\xBF.win", true},
+        {"?.srw", "\xC2\xA0.srw", true},
+        {"?.srw", "\xE4\xB8\xAD.srw", true},
+        {"?.srw", "\xF0\x9F\x98\x80.srw", true},
+        {"??.srw", "\xDF\xBF.srw", false},
+        {"*\\*.bin", "PCODE\\a\\b.bin", true},
+        {"d_*", "D_ITEMS.srd", true},
+        {"d_*", "w_main.srw", false}};
+    for (const auto& [pattern, name, matches] : cases) {
+        SCOPED_TRACE(pattern);
+        EXPECT_EQ(NamePattern(pattern).matches(name), matches) << name;
+    }
+}
+
+TEST(Text, UniversalTimeToTheLastSecond) {
+    const std::pair<std::uint32_t, const char*> cases[] = {{0, "1970-01-01 00:00:00"},
+                                                           {951782400, "2000-02-29 00:00:00"},
+                                                           {4107456000, "2100-02-28 00:00:00"},
+                                                           {4107542400, "2100-03-01 00:00:00"},
+                                                           {0xFFFFFFFF, "2106-02-07 06:28:15"}};
+    for (const auto& [seconds, expected] : cases) {
+        const CalendarTime time = toUniversalTime(seconds);
+        char shown[32];
+        std::snprintf(shown, sizeof shown, "%04d-%02d-%02d %02d:%02d:%02d", time.year, time.month,
+                      time.day, time.hour, time.minute, time.second);
+        EXPECT_STREQ(shown, expected);
+    }
+}
+
+}  // namespace
+}  // namespace lorvex::testing
