@@ -139,6 +139,11 @@ TEST(Sync, RunsAgainTouchingOnlyWhatChanges) {
     BuiltLibrary library = buildLibrary(oneNode(
         {entry("a.srw", "one", 1087556400), entry("b.srw", "two"), entry(".lorvex-a.srw", "3")}));
     ASSERT_TRUE(library.writeTo("lib.pbl"));
+    // A dry run into nothing: every file would be written, nothing is.
+    const RunResult dry = runLorvex({"-s", "--check", "-o", "out", "lib.pbl"});
+    EXPECT_EQ(dry.output + std::to_string(dry.exitCode),
+              "write out/lib.pbl.src/a.srw\nwrite out/lib.pbl.src/b.srw\n"
+              "write out/lib.pbl.src/.lorvex-a.srw\nwrite out/lib.pbl.src/lib.pbg\n5");
     // A library folder that links elsewhere is not written through.
     ASSERT_EQ(
         mkdir("out", 0755) | mkdir("elsewhere", 0755) | symlink("../elsewhere", "out/lib.pbl.src"),
@@ -175,6 +180,8 @@ TEST(Sync, RunsAgainTouchingOnlyWhatChanges) {
     EXPECT_EQ(result.output, summary("lib.pbl", "0 written, 1 unchanged, 0 removed, 2 failed"));
     EXPECT_EQ(result.exitCode, 4);
     EXPECT_EQ(readFile("out/lib.pbl.src/b.srw"), kBom + kHeader + "b.srw\r\ntwo");
+    EXPECT_EQ(readFile("out/lib.pbl.src/lib.pbg"),
+              objectList("lib.pbl", {".lorvex-a.srw", "a.srw", "b.srw"}));
     EXPECT_EQ(runLorvex({"-s", "--check", "-o", "out", "lib.pbl"}).exitCode, 4);
 }
 
@@ -245,6 +252,13 @@ TEST(Sync, NeverLosesOrDoublesAFile) {
          ok + "1 written, 0 unchanged, 0 removed, 2 failed\n",
          "lorvex: lib.pbl: \\xc2\\x85.srw: its name holds a control character\nlorvex: lib.pbl: a\\xe2\\x80\\xae"
          "b.srw: its name holds a character that changes the direction of text\n", {"lib.pbg", "ok.srw"}},
+        // A name no code page was given for: nothing is pruned, since its file is not known.
+        {{entry("\xE9.srw", "1"), entry("a.srw", "2")}, false, "mkdir -p out/lib.pbl.src && touch out/lib.pbl.src/old.srw",
+         {"--prune"}, 4, ok + "1 written, 0 unchanged, 0 removed, 1 failed\n",
+         "lorvex: lib.pbl: \\xe9.srw: its name: byte 0xE9 needs --codepage\nlorvex: lib.pbl: out/lib.pbl.src: not pruned: "
+         "the names of some sources are not known\nlorvex: hint: every text that failed for its code page converts in "
+         "code page 874, 1250, 1251, 1252, 1253, 1254, 1255, 1256, 1257 or 1258: give the right one with --codepage\n",
+         {"a.srw", "lib.pbg", "old.srw"}},
         // Sources sharing their companion each carry it.
         {{entry("a.srw", "1"), entry("a.srd", "2"), entry("a.bin", "BIN!")}, false, "", {}, 0,
          ok + "2 written, 0 unchanged, 0 removed\n", "", {"a.srd", "a.srw", "lib.pbg"}},
