@@ -156,8 +156,13 @@ private:
 [[nodiscard]] bool folderIgnoresCase(const std::string& folder);
 
 // Whether the file system stores a file under this name as it is; on Windows
-// not a name with a colon, a device name, or one ending in a dot or a space.
+// the rules of isWindowsStorableName.
 [[nodiscard]] bool isStorableName(const std::string& name, std::string& reason);
+// Whether Windows stores a file under this name as it is: not a name with a
+// colon (a drive or a stream), a device name in any case with or without an
+// extension, a name ending in a dot or a space, or one whose tilde and digit
+// could be another file's short name.
+[[nodiscard]] bool isWindowsStorableName(const std::string& name, std::string& reason);
 
 static_assert(sizeof(std::time_t) >= 8, "stored times past 2038 need a 64-bit time_t");
 

@@ -221,26 +221,6 @@ std::string nameAsListed(const std::string& name) {
     return name;
 }
 
-// Walks up to the deepest folder that exists, then creates the rest on the
-// way down: the path comes from the command line, so its depth may not cost
-// stack, nor its length copies of prefixes too long to exist.
-bool makeFolders(const std::string& path, std::string& reason) {
-    if (path.empty() || isFolder(path)) return true;
-    std::vector<std::size_t> missing{path.size()};
-    for (std::size_t end = path.size(); end >= 2;) {
-        const std::size_t slash = path.find_last_of('/', end - 2);
-        if (slash == std::string::npos || slash == 0) break;
-        if (slash < PATH_MAX && isFolder(path.substr(0, slash))) break;
-        missing.push_back(end = slash);
-    }
-    for (auto end = missing.rbegin(); end != missing.rend(); ++end) {
-        const std::string folder = path.substr(0, *end);
-        if (::mkdir(folder.c_str(), 0777) != 0 && !(errno == EEXIST && isFolder(folder)))
-            return failed(reason);
-    }
-    return true;
-}
-
 bool makeFolder(const std::string& path, std::string& reason) {
     return ::mkdir(path.c_str(), 0777) == 0 || (errno == EEXIST && isFolder(path)) ||
            failed(reason);

@@ -245,29 +245,6 @@ bool isFolder(const std::string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-// Walks up to the deepest folder that exists, then creates the rest on the
-// way down: the path comes from the command line, so its depth may not cost
-// stack, nor its length copies of prefixes too long to exist.
-bool makeFolders(const std::string& path, std::string& reason) {
-    if (path.empty() || isFolder(path)) return true;
-    constexpr std::size_t kLongestPath = 32767;
-    std::vector<std::size_t> missing{path.size()};
-    for (std::size_t end = path.size(); end >= 2;) {
-        const std::size_t slash = path.find_last_of("/\\", end - 2);
-        if (slash == std::string::npos || slash == 0 || path[slash - 1] == ':') break;
-        if (slash < kLongestPath && isFolder(path.substr(0, slash))) break;
-        missing.push_back(end = slash);
-    }
-    for (auto end = missing.rbegin(); end != missing.rend(); ++end) {
-        const std::string folder = path.substr(0, *end);
-        if (CreateDirectoryW(widePath(folder).c_str(), nullptr) != 0) continue;
-        const DWORD failure = GetLastError();
-        if (isFolder(folder)) continue;
-        return failed(reason, failure);
-    }
-    return true;
-}
-
 bool FileComparer::holds(const std::string& path, const std::string& bytes,
                          FileIdentity& identity) {
     identity = FileIdentity{};
@@ -425,32 +402,7 @@ bool folderIgnoresCase(const std::string&) {
 }
 
 bool isStorableName(const std::string& name, std::string& reason) {
-    if (name.find(':') != std::string::npos)
-        return (reason = "holds a colon, which names a drive or a stream here", false);
-    if (!name.empty() && (name.back() == '.' || name.back() == ' '))
-        return (reason = "ends in a dot or a space, which the file system drops", false);
-    // A device name, in any case, with or without an extension, is the device.
-    std::string base = name.substr(0, name.find('.'));
-    while (!base.empty() && base.back() == ' ') base.pop_back();
-    for (char& c : base) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-    static const char* const kDevices[] = {"con", "prn", "aux", "nul", "conin$", "conout$"};
-    for (const char* device : kDevices)
-        if (base == device) return (reason = "is the name of a device", false);
-    // COM and LPT with a digit, also a superscript one (in ANSI or in UTF-8).
-    const std::string number = base.size() > 3 ? base.substr(3) : "";
-    static const char* const kNumbers[] = {"\xB9",     "\xB2",     "\xB3",
-                                           "\xC2\xB9", "\xC2\xB2", "\xC2\xB3"};
-    const bool numbered =
-        (number.size() == 1 && number[0] >= '0' && number[0] <= '9') ||
-        std::find(std::begin(kNumbers), std::end(kNumbers), number) != std::end(kNumbers);
-    if (numbered && (base.compare(0, 3, "com") == 0 || base.compare(0, 3, "lpt") == 0))
-        return (reason = "is the name of a device", false);
-    // A tilde and a digit may be the short name of another file in the folder.
-    for (std::size_t tilde = base.find('~'); tilde != std::string::npos;
-         tilde = base.find('~', tilde + 1))
-        if (tilde + 1 < base.size() && base[tilde + 1] >= '0' && base[tilde + 1] <= '9')
-            return (reason = "may be the short name of another file", false);
-    return true;
+    return isWindowsStorableName(name, reason);
 }
 
 bool toLocalTime(std::int64_t secondsSince1970, std::tm& parts) {

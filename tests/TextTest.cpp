@@ -5,6 +5,7 @@
 #include "extract/NamePattern.h"
 #include "library/Utf16.h"
 #include "listing/CalendarTime.h"
+#include "platform/Platform.h"
 
 namespace lorvex::testing {
 namespace {
@@ -34,6 +35,38 @@ TEST(Text, PatternsMatchWholeCharactersIgnoringCase) {
     for (const auto& [pattern, name, matches] : cases) {
         SCOPED_TRACE(pattern);
         EXPECT_EQ(NamePattern(pattern).matches(name), matches) << name;
+    }
+}
+
+// The names Windows takes for something else, whatever platform checks them.
+TEST(Text, NamesWindowsCannotStoreAsTheyAre) {
+    const std::string colon = "holds a colon, which names a drive or a stream here",
+                      device = "is the name of a device",
+                      end = "ends in a dot or a space, which the file system drops",
+                      tilde = "may be the short name of another file";
+    const std::pair<const char*, std::string> cases[] = {{"w_main.srw", ""},
+                                                         {"conx.srw", ""},
+                                                         {"com10", ""},
+                                                         {"a~b.srw", ""},
+                                                         {"a:b", colon},
+                                                         {"c:logo.gif", colon},
+                                                         {"x.", end},
+                                                         {"y ", end},
+                                                         {"CON", device},
+                                                         {"con.srw", device},
+                                                         {"Aux.gif", device},
+                                                         {"nul .txt", device},
+                                                         {"conout$", device},
+                                                         {"com0", device},
+                                                         {"LPT9.txt", device},
+                                                         {"com\xC2\xB9", device},
+                                                         {"lpt\xB2.srw", device},
+                                                         {"ab~1.srw", tilde}};
+    for (const auto& [name, expected] : cases) {
+        SCOPED_TRACE(name);
+        std::string reason;
+        EXPECT_EQ(platform::isWindowsStorableName(name, reason), expected.empty());
+        EXPECT_EQ(reason, expected);
     }
 }
 

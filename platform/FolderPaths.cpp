@@ -1,0 +1,28 @@
+#include <vector>
+
+#include "platform/Platform.h"
+
+namespace lorvex::platform {
+
+// Walks up to the deepest folder that exists, then creates the rest on the
+// way down: the path comes from the command line, so its depth may not cost
+// stack, nor its length copies of prefixes too long to exist.
+bool makeFolders(const std::string& path, std::string& reason) {
+    if (path.empty() || isFolder(path)) return true;
+    constexpr std::size_t kLongestPath = 32767;  // no system takes a longer one
+    const bool drives = isPathSeparator('\\');
+    std::vector<std::size_t> missing{path.size()};
+    for (std::size_t end = path.size(); end >= 2;) {
+        std::size_t slash = end - 2;
+        while (slash > 0 && !isPathSeparator(path[slash])) --slash;
+        if (slash == 0 || (drives && path[slash - 1] == ':')) break;
+        if (slash < kLongestPath && isFolder(path.substr(0, slash))) break;
+        missing.push_back(end = slash);
+    }
+    for (auto end = missing.rbegin(); end != missing.rend(); ++end) {
+        if (!makeFolder(path.substr(0, *end), reason)) return false;
+    }
+    return true;
+}
+
+}  // namespace lorvex::platform
