@@ -4,7 +4,7 @@
 #include <unordered_set>
 #include <vector>
 
-#include "check/BlockTags.h"
+#include "library/BlockTags.h"
 #include "extract/EntryLookup.h"
 #include "extract/ExportWriter.h"
 #include "library/DataChain.h"

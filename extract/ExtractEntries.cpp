@@ -2,6 +2,7 @@
 
 #include <unordered_set>
 
+#include "extract/CompanionClaims.h"
 #include "extract/EntryLookup.h"
 #include "extract/ExportWriter.h"
 #include "extract/NamePattern.h"
@@ -15,14 +16,17 @@ namespace {
 
 // Writes entry to the file of its output name in folder; an export counts
 // only when the whole file reached the disk. Output names hold no separator.
+// With sectionVisited, the binary data section is judged by that set (see
+// ExportWriter::write).
 bool exportEntry(LibraryReader& reader, const CurrentEntry& entry, VisitedSet& visited,
-                 const std::string& folder, OutputFile& file, std::FILE* errors) {
+                 const std::string& folder, OutputFile& file, std::FILE* errors,
+                 VisitedSet* sectionVisited = nullptr) {
     const std::string outputName = folder + (entry.displayName + baseNameOffset(entry.displayName));
     std::string reason;
     bool exported = file.create(outputName, reader.file().identity(), reason);
     if (exported) {
-        exported =
-            ExportWriter(reader.file(), reader.generation()).write(entry, visited, file, reason);
+        exported = ExportWriter(reader.file(), reader.generation())
+                       .write(entry, visited, file, reason, sectionVisited);
         // A write that failed says more than the damage it cut short.
         std::string closing;
         if (!file.close(entry.modificationTime, closing)) exported = false, reason = closing;
@@ -31,12 +35,17 @@ bool exportEntry(LibraryReader& reader, const CurrentEntry& entry, VisitedSet& v
     return exported;
 }
 
+// A name to export, and whether a pattern matched it.
+struct Request {
+    std::string name;
+    bool matched;
+};
+
 // The names to export: each name as given, and in place of a pattern the
 // display names it matches, in library order, each once. A pattern that
 // matches nothing stays, to be reported as not found: it would have matched
 // an entry of its own name.
-std::vector<std::string> expandPatterns(LibraryReader& reader,
-                                        const std::vector<std::string>& names) {
+std::vector<Request> expandPatterns(LibraryReader& reader, const std::vector<std::string>& names) {
     std::vector<std::pair<std::size_t, NamePattern>> patterns;
     for (std::size_t i = 0; i < names.size(); ++i) {
         if (NamePattern::isPattern(names[i])) patterns.emplace_back(i, NamePattern(names[i]));
@@ -52,10 +61,10 @@ std::vector<std::string> expandPatterns(LibraryReader& reader,
             }
         });
     }
-    std::vector<std::string> expanded;
+    std::vector<Request> expanded;
     for (std::size_t i = 0; i < names.size(); ++i) {
-        if (matches[i].empty()) expanded.push_back(names[i]);
-        expanded.insert(expanded.end(), matches[i].begin(), matches[i].end());
+        if (matches[i].empty()) expanded.push_back(Request{names[i], false});
+        for (const std::string& match : matches[i]) expanded.push_back(Request{match, true});
     }
     return expanded;
 }
@@ -85,18 +94,35 @@ bool extractEntries(LibraryReader& reader, const std::string& libraryName,
         });
         return intact;
     }
-    const std::vector<std::string> requests = expandPatterns(reader, names);
-    const EntryLookup lookup(reader, requests);
+    const std::vector<Request> requests = expandPatterns(reader, names);
+    std::vector<std::string> requested;
+    for (const Request& request : requests) requested.push_back(request.name);
+    const EntryLookup lookup(reader, requested);
+    // Different entries that patterns match, one short argument for many, may
+    // not share data blocks, nor their sections show a block more than three
+    // times, so that no crafted library multiplies its bytes through them.
+    VisitedSet matchedBlocks(reader.file().size(), DataBlock::kSize);
+    CompanionClaims companions(reader.file());
+    std::unordered_set<std::string> matchedNames;
     CurrentEntry entry;
-    for (const std::string& name : requests) {
-        if (!lookup.find(name, entry)) {
-            report(errors, name, "not found in " + libraryName);
+    for (const Request& request : requests) {
+        if (!lookup.find(request.name, entry)) {
+            report(errors, request.name, "not found in " + libraryName);
             continue;
         }
         std::fprintf(out, "Extracting \"%s\"\n", entry.displayName);
         // Each named export may read blocks another one read, but not its own twice.
-        VisitedSet visited(reader.file().size(), DataBlock::kSize);
-        if (!exportEntry(reader, entry, visited, prefix, file, errors)) return false;
+        VisitedSet own(reader.file().size(), DataBlock::kSize);
+        const bool guarded = request.matched && matchedNames.insert(request.name).second;
+        if (guarded && entry.companionFirstBlock != 0 &&
+            !companions.claim(entry.companionFirstBlock, reason)) {
+            report(errors, prefix + (entry.displayName + baseNameOffset(entry.displayName)),
+                   reason);
+            return false;
+        }
+        if (!exportEntry(reader, entry, guarded ? matchedBlocks : own, prefix, file, errors,
+                         guarded ? &own : nullptr))
+            return false;
     }
     return true;
 }

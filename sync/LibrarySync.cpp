@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "extract/ByteSink.h"
+#include "extract/CompanionClaims.h"
 #include "extract/EntryLookup.h"
 #include "extract/ExportWriter.h"
 #include "library/EntryNames.h"
@@ -14,11 +15,6 @@
 namespace lorvex {
 
 namespace {
-
-// A companion may be carried by the sources of its name ending in ".srw",
-// ".srd" and ".sru": more would let one set of blocks fill the folder again
-// and again.
-constexpr unsigned kMostCarriers = 3;
 
 // Whether a source's file name is safe in its folder; reason says why not.
 // Names that would leave the folder, control characters, and characters that
@@ -169,18 +165,19 @@ void LibrarySync::run(SyncReport& report) {
 }
 
 void LibrarySync::exportSources() {
-    // Sources of one library may not share data blocks, so the folder holds at
-    // most about twice the library's bytes (a companion counted once per source
-    // that carries it).
+    // Sources of one library may not share data blocks, and companions are
+    // claimed as CompanionClaims says, so the folder holds each block of the
+    // library once in text and at most three times in sections.
     VisitedSet blocks(reader_.file().size(), DataBlock::kSize);
+    CompanionClaims companions(reader_.file());
     const EntryLookup lookup(reader_, {}, true);
-    std::unordered_map<std::uint32_t, unsigned> carriers;
     for (Source& source : sources_) {
         if (source.fileName.empty()) continue;
         lookup.pair(source.entry, source.position, source.entry.displayName);
+        std::string reason;
         const std::uint32_t companion = source.entry.companionFirstBlock;
-        if (companion != 0 && ++carriers[companion] > kMostCarriers) {
-            failed(shown(source), "its compiled companion is carried by three sources already");
+        if (companion != 0 && !companions.claim(companion, reason)) {
+            failed(shown(source), reason);
             continue;
         }
         exportSource(source, blocks);

@@ -138,10 +138,13 @@ TEST(Damage, ChainsThatCannotBeReadWholeFailTheExport) {
         // A used count above 502.
         {{entry("over.win", "12345")}, {}, "", {{"over.win", ""}}, 4,
          [](L& l) { l.setUsedCount(0, 0, 0, 503); }},
-        // Entries overlapping a block, all extracted.
+        // Entries overlapping a block, all extracted, or all that a pattern matches.
         {{one, two}, {}, "",
          {{"one.win", "first"}, {"two.win", ""}}, 4,
          [](L& l) { l.setField(0, 1, L::kFirstBlock, l.block(0, 0, 0) + 100); }},
+        {{one, two}, {"*"}, "Extracting \"PCODE\\one.win\"\nExtracting \"PCODE\\two.win\"\n",
+         {{"one.win", "first"}, {"two.win", ""}}, 4,
+         [](L& l) { l.setField(0, 1, L::kFirstBlock, l.block(0, 0, 0)); }},
         // A companion size beyond the file.
         {{source, bin}, {"w.srw"}, named, {{"w.srw", plain}}, 4,
          [](L& l) { l.setField(0, 1, L::kDataSize, 1U << 20); }},

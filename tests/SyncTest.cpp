@@ -238,6 +238,7 @@ TEST(Sync, NeverLosesOrDoublesAFile) {
         int exitCode;
         std::string output, errors;
         std::vector<std::string> files;  // in out/lib.pbl.src
+        void (*damage)(BuiltLibrary&) = nullptr;
     };
     const std::string ok = "lib.pbl -> out/lib.pbl.src: ";
     // clang-format off
@@ -262,6 +263,11 @@ TEST(Sync, NeverLosesOrDoublesAFile) {
         // Sources sharing their companion each carry it.
         {{entry("a.srw", "1"), entry("a.srd", "2"), entry("a.bin", "BIN!")}, false, "", {}, 0,
          ok + "2 written, 0 unchanged, 0 removed\n", "", {"a.srd", "a.srw", "lib.pbg"}},
+        // A companion whose chain runs into another's: one section a block.
+        {{entry("w.srw", "1"), entry("w.bin", "BIN!"), entry("v.srw", "2"), entry("v.bin", "x")}, false, "", {}, 4,
+         ok + "1 written, 0 unchanged, 0 removed, 1 failed\n",
+         "lorvex: lib.pbl: v.srw: its compiled companion shares data blocks with another companion\n",
+         {"lib.pbg", "w.srw"}, [](BuiltLibrary& l) { l.setNextBlock(0, 3, 0, l.block(0, 1, 0)); }},
         // A library the run reads is never pruned.
         {{entry("a.srw", "1")}, false, "mkdir -p out/lib.pbl.src && cp lib.pbl out/lib.pbl.src/lib.srw",
          {"--prune", "out/lib.pbl.src/lib.srw"}, 4,
@@ -278,7 +284,9 @@ TEST(Sync, NeverLosesOrDoublesAFile) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.errors);
         ScopedTempDir dir;
-        ASSERT_TRUE(buildLibrary(oneNode(c.entries, c.unicode)).writeTo("lib.pbl"));
+        BuiltLibrary library = buildLibrary(oneNode(c.entries, c.unicode));
+        if (c.damage != nullptr) c.damage(library);
+        ASSERT_TRUE(library.writeTo("lib.pbl"));
         ASSERT_EQ(runShell(c.setup).exitCode, 0);
         std::vector<std::string> arguments{"-s", "-o", "out", "lib.pbl"};
         arguments.insert(arguments.end(), c.arguments.begin(), c.arguments.end());

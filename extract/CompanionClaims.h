@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+
+#include "library/BlockTags.h"
+#include "library/LibraryFile.h"
+
+namespace lorvex {
+
+// The companions whose binary data sections a run shows when it exports many
+// sources at once. Each block a companion's chain reaches is claimed by the
+// first companion to reach it, and a companion is shown by at most three
+// sources (".srw", ".srd" and ".sru" of one name): so the sections of a run
+// show each block of the library at most three times, however the chains of
+// a crafted library merge.
+class CompanionClaims {
+public:
+    explicit CompanionClaims(LibraryFile& file) : file_(file), owners_(file.size()) {}
+
+    // Whether the companion whose chain starts at firstBlock may be shown once
+    // more; reason says why not. A chain that cannot be read whole is left to
+    // the export, which says what is wrong with it.
+    [[nodiscard]] bool claim(std::uint32_t firstBlock, std::string& reason);
+
+private:
+    static constexpr unsigned kMostShown = 3;
+    static constexpr unsigned kRefused = ~0U;
+    LibraryFile& file_;
+    BlockTags owners_;  // for each block, the first block of the companion that claimed it
+    std::unordered_map<std::uint32_t, unsigned> shown_;  // by first block: times shown, or kRefused
+};
+
+}  // namespace lorvex
