@@ -129,7 +129,11 @@ void LibrarySync::checkNames() {
             continue;
         }
         std::string problem;
-        if (!isSafeName(source.fileName, utf8, problem)) {
+        // A name cut to its 99 bytes may have lost its extension, and could then
+        // be taken for a temporary file or the object list.
+        if (!isExportName(source.fileName))
+            problem = "its name, cut to 99 bytes, no longer ends in .sr?";
+        if (!problem.empty() || !isSafeName(source.fileName, utf8, problem)) {
             failed(shown(source), problem);
             source.fileName.clear();
             continue;
@@ -151,14 +155,15 @@ void LibrarySync::run(SyncReport& report) {
     if (prepareFolder()) {
         checkNames();
         exportSources();
-        // Entries a damaged directory hides are still the library's: nothing
-        // is pruned for them, and the object list keeps naming them.
+        // Entries a damaged directory hides, and sources whose names are not
+        // known, are still the library's: nothing is pruned for them, and the
+        // object list keeps naming them as it did.
         const bool whole = reader_.damage().empty();
         if (!whole)
             failed("directory", reader_.damage() + ": sources may be missing; nothing pruned");
         if (run_.options.prune && !everyName_)
             failed(path_, "not pruned: the names of some sources are not known");
-        if (whole) writeObjectList();
+        if (whole && everyName_) writeObjectList();
         tidy(run_.options.prune && everyName_ && whole);
     }
     summarize();

@@ -259,10 +259,14 @@ TEST(Sync, NeverLosesOrDoublesAFile) {
          "lorvex: lib.pbl: \\xe9.srw: its name: byte 0xE9 needs --codepage\nlorvex: lib.pbl: out/lib.pbl.src: not pruned: "
          "the names of some sources are not known\nlorvex: hint: every text that failed for its code page converts in "
          "code page 874, 1250, 1251, 1252, 1253, 1254, 1255, 1256, 1257 or 1258: give the right one with --codepage\n",
-         {"a.srw", "lib.pbg", "old.srw"}},
+         {"a.srw", "old.srw"}},
         // Sources sharing their companion each carry it.
         {{entry("a.srw", "1"), entry("a.srd", "2"), entry("a.bin", "BIN!")}, false, "", {}, 0,
          ok + "2 written, 0 unchanged, 0 removed\n", "", {"a.srd", "a.srw", "lib.pbg"}},
+        // A name whose extension its cut to 99 bytes loses.
+        {{entry(std::string(97, 'a') + ".srw", "1"), entry("ok.srw", "2")}, false, "", {}, 4,
+         ok + "1 written, 0 unchanged, 0 removed, 1 failed\n", "lorvex: lib.pbl: " + std::string(97, 'a') +
+         ".s: its name, cut to 99 bytes, no longer ends in .sr?\n", {"lib.pbg", "ok.srw"}},
         // A companion whose chain runs into another's: one section a block.
         {{entry("w.srw", "1"), entry("w.bin", "BIN!"), entry("v.srw", "2"), entry("v.bin", "x")}, false, "", {}, 4,
          ok + "1 written, 0 unchanged, 0 removed, 1 failed\n",
