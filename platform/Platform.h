@@ -86,6 +86,8 @@ private:
 [[nodiscard]] bool isPlainFolder(const std::string& path);
 // Whether anything (a link included) is at path.
 [[nodiscard]] bool exists(const std::string& path);
+// Whether a plain file is at path: not a link, folder, pipe or device.
+[[nodiscard]] bool isPlainFile(const std::string& path);
 
 // A name in a folder, and whether it is a plain file: not a folder, link or pipe.
 struct FolderItem {

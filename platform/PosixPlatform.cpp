@@ -226,6 +226,11 @@ bool makeFolder(const std::string& path, std::string& reason) {
            failed(reason);
 }
 
+bool isPlainFile(const std::string& path) {
+    struct stat status {};
+    return lstat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
+}
+
 bool exists(const std::string& path) {
     struct stat status {};
     return lstat(path.c_str(), &status) == 0;

@@ -303,6 +303,13 @@ bool makeFolder(const std::string& path, std::string& reason) {
     return isFolder(path) || failed(reason, failure);
 }
 
+bool isPlainFile(const std::string& path) {
+    const DWORD attributes = GetFileAttributesW(widePath(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES &&
+           (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT |
+                          FILE_ATTRIBUTE_DEVICE)) == 0;
+}
+
 bool exists(const std::string& path) {
     return GetFileAttributesW(widePath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }

@@ -15,6 +15,11 @@ SyncResult FileSyncer::sync(const std::string& path, const std::string& bytes,
                             bool mayExist) {
     platform::FileIdentity target;
     if (mayExist && comparer_.holds(path, bytes, target)) return SyncResult::Unchanged;
+    // A link, a folder or a pipe where the file goes is never replaced.
+    if (mayExist && platform::exists(path) && !platform::isPlainFile(path)) {
+        reason = "is not a plain file but a link, a folder or a pipe, which stays";
+        return SyncResult::Failed;
+    }
     if (rules_.isRead(target)) {
         reason = "is a file this run reads";
         return SyncResult::Failed;

@@ -272,6 +272,11 @@ TEST(Sync, NeverLosesOrDoublesAFile) {
          ok + "1 written, 0 unchanged, 0 removed, 1 failed\n",
          "lorvex: lib.pbl: v.srw: its compiled companion shares data blocks with another companion\n",
          {"lib.pbg", "w.srw"}, [](BuiltLibrary& l) { l.setNextBlock(0, 3, 0, l.block(0, 1, 0)); }},
+        // A link where an export goes stays a link.
+        {{entry("a.srw", "1")}, false, "mkdir -p out/lib.pbl.src && ln -s ../../x out/lib.pbl.src/a.srw", {}, 4,
+         ok + "0 written, 0 unchanged, 0 removed, 1 failed\n",
+         "lorvex: lib.pbl: a.srw: is not a plain file but a link, a folder or a pipe, which stays\n",
+         {"a.srw", "lib.pbg"}},
         // A library the run reads is never pruned.
         {{entry("a.srw", "1")}, false, "mkdir -p out/lib.pbl.src && cp lib.pbl out/lib.pbl.src/lib.srw",
          {"--prune", "out/lib.pbl.src/lib.srw"}, 4,
