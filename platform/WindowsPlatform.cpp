@@ -306,8 +306,8 @@ bool makeFolder(const std::string& path, std::string& reason) {
 bool isPlainFile(const std::string& path) {
     const DWORD attributes = GetFileAttributesW(widePath(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES &&
-           (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT |
-                          FILE_ATTRIBUTE_DEVICE)) == 0;
+           (attributes &
+            (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE)) == 0;
 }
 
 bool exists(const std::string& path) {
@@ -340,7 +340,10 @@ bool FolderLock::take(const std::string& folder, bool wait, bool& busy, std::str
     // A folder cannot be locked here: a file of its own, opened by one process
     // at a time and deleted when closed, stands for the lock.
     const std::wstring lockFile = widePath(folder + "\\.lorvex-lock");
-    for (;;) {
+    // Held by another run, the file cannot be shared; just let go, it is
+    // denied for a moment while it is deleted. Denied for longer, it is not a
+    // run's: a folder, a read-only file, a folder this user cannot write in.
+    for (int denied = 0;;) {
         const HANDLE handle =
             CreateFileW(lockFile.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr,
                         OPEN_ALWAYS, FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
@@ -349,7 +352,8 @@ bool FolderLock::take(const std::string& folder, bool wait, bool& busy, std::str
             return true;
         }
         const DWORD failure = GetLastError();
-        busy = failure == ERROR_SHARING_VIOLATION || failure == ERROR_ACCESS_DENIED;
+        busy = failure == ERROR_SHARING_VIOLATION ||
+               (failure == ERROR_ACCESS_DENIED && ++denied <= 50);
         if (!busy || !wait) return failed(reason, failure);
         Sleep(100);
     }

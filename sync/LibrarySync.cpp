@@ -96,6 +96,14 @@ bool LibrarySync::prepareFolder() {
         report_->failed = true;
         return false;
     }
+    // Runs into output folders that hold one another take turns here too.
+    if (!run_.rules.dryRun &&
+        !folderLock_.acquire(
+            path_,
+            [&] { report_->errors.emplace_back(path_, "waiting for another run into it to end"); },
+            reason))
+        report_->errors.emplace_back(
+            path_, "cannot be locked, so a run beside this one could disturb it: " + reason);
     ignoresCase_ = platform::folderIgnoresCase(folderExists_ ? path_ : run_.options.output);
     // What the folder held before this run: for pruning, for leftovers, and
     // to write new files without first looking for them.

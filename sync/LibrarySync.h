@@ -74,6 +74,7 @@ private:
     const std::string folder_;  // relative to the output folder
     std::string path_;          // the folder's path, as messages show it
     const SyncRun& run_;
+    platform::FolderLock folderLock_;  // on the library's folder while it is written
     CodePage codePage_;
     FileSyncer files_;
     SyncReport* report_ = nullptr;

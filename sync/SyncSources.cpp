@@ -24,12 +24,12 @@ bool prepareOutput(const SyncOptions& options, platform::FolderLock& lock, std::
         return false;
     }
     std::string reason;
-    if (!options.dryRun && !platform::makeFolders(output, reason)) {
+    if (options.dryRun) return true;  // which writes nothing, not even a lock
+    if (!platform::makeFolders(output, reason)) {
         report(errors, output, "cannot create the folder: " + reason);
         return false;
     }
-    if (platform::isFolder(output) &&
-        !lock.acquire(
+    if (!lock.acquire(
             output, [&] { report(errors, output, "waiting for another run into it to end"); },
             reason))
         report(errors, output,
