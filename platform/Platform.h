@@ -161,9 +161,9 @@ private:
 // the rules of isWindowsStorableName.
 [[nodiscard]] bool isStorableName(const std::string& name, std::string& reason);
 // Whether Windows stores a file under this name as it is: not a name with a
-// colon (a drive or a stream), a device name in any case with or without an
-// extension, a name ending in a dot or a space, or one whose tilde and digit
-// could be another file's short name.
+// control character or one of < > " | ? *, with a colon (a drive or a stream),
+// a device name in any case with or without an extension, a name ending in a
+// dot or a space, or one whose tilde and digit could be another file's short name.
 [[nodiscard]] bool isWindowsStorableName(const std::string& name, std::string& reason);
 
 static_assert(sizeof(std::time_t) >= 8, "stored times past 2038 need a 64-bit time_t");

@@ -222,8 +222,11 @@ std::string nameAsListed(const std::string& name) {
 }
 
 bool makeFolder(const std::string& path, std::string& reason) {
-    return ::mkdir(path.c_str(), 0777) == 0 || (errno == EEXIST && isFolder(path)) ||
-           failed(reason);
+    if (::mkdir(path.c_str(), 0777) == 0) return true;
+    if (errno != EEXIST) return failed(reason);
+    if (isFolder(path)) return true;
+    reason = path + " is not a folder";
+    return false;
 }
 
 bool isPlainFile(const std::string& path) {

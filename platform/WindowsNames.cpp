@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cstring>
 #include <iterator>
 
 #include "platform/Platform.h"
@@ -8,6 +9,10 @@ namespace lorvex::platform {
 // Plain rules over the name, kept apart from the Windows system calls so that
 // every platform builds and tests them.
 bool isWindowsStorableName(const std::string& name, std::string& reason) {
+    for (const char c : name) {
+        if (static_cast<unsigned char>(c) < 0x20 || std::strchr("<>\"|?*", c) != nullptr)
+            return (reason = "holds a character file names cannot hold here", false);
+    }
     if (name.find(':') != std::string::npos)
         return (reason = "holds a colon, which names a drive or a stream here", false);
     if (!name.empty() && (name.back() == '.' || name.back() == ' '))

@@ -249,7 +249,8 @@ bool FileComparer::holds(const std::string& path, const std::string& bytes,
                          FileIdentity& identity) {
     identity = FileIdentity{};
     const HANDLE handle =
-        CreateFileW(widePath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+        CreateFileW(widePath(path).c_str(), GENERIC_READ,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                     FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (handle == INVALID_HANDLE_VALUE) return false;
     BY_HANDLE_FILE_INFORMATION information{};
@@ -300,7 +301,10 @@ bool listFolder(const std::string& path, std::vector<FolderItem>& items, std::st
 bool makeFolder(const std::string& path, std::string& reason) {
     if (CreateDirectoryW(widePath(path).c_str(), nullptr) != 0) return true;
     const DWORD failure = GetLastError();
-    return isFolder(path) || failed(reason, failure);
+    if (isFolder(path)) return true;
+    if (failure != ERROR_ALREADY_EXISTS) return failed(reason, failure);
+    reason = path + " is not a folder";
+    return false;
 }
 
 bool isPlainFile(const std::string& path) {

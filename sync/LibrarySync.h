@@ -30,6 +30,7 @@ struct SyncReport {
     std::vector<std::pair<std::string, std::string>> errors;  // subject and message
     bool failed = false;   // something could not be exported, written or removed
     bool changed = false;  // files were written or removed (or would be, in a dry run)
+    bool unread = false;   // the library could not be read
     CodePageAdvice advice;
 };
 

@@ -28,7 +28,9 @@ std::vector<SyncJob> planJobs(const std::vector<NamedLibrary>& libraries, const 
                               int& code) {
     const SyncOptions& options = run.options;
     const std::string here = platform::currentFolder();
-    const bool outputIgnoresCase = platform::folderIgnoresCase(options.output);
+    // The current folder by its name, which "." does not tell the case of.
+    const bool current = options.output == "." || options.output == "./";
+    const bool outputIgnoresCase = platform::folderIgnoresCase(current ? here : options.output);
     std::vector<platform::FileIdentity> done;
     std::map<std::string, std::string> folders;  // folder (as the output compares it) -> library
     std::vector<SyncJob> jobs;
@@ -91,6 +93,7 @@ void OrderedReports::ended(std::size_t job) {
         std::fputs(said.out.c_str(), out_);
         advice.merge(said.advice);
         failed = failed || said.failed;
+        unread = unread || said.unread;
         changed = changed || said.changed;
     }
 }

@@ -38,6 +38,7 @@ public:
     CodePageAdvice advice;
     bool failed = false;
     bool changed = false;
+    bool unread = false;
 
 private:
     std::vector<SyncJob>& jobs_;

@@ -65,12 +65,13 @@ int syncSources(const SyncOptions& options, std::FILE* out, std::FILE* errors) {
             if (sync.findSources()) sync.run(job.report);
         } else if (job.toExport) {
             job.report.errors.emplace_back(job.library.path, reason);
-            job.report.failed = true;
+            job.report.unread = true;
         }
         reports.ended(i);
     });
     const std::string advice = reports.advice.advice();
     if (!advice.empty()) report(errors, "hint", advice);
+    if (reports.unread) code = std::max<int>(code, kExitOpenError);
     if (reports.failed) code = std::max<int>(code, kExitExportFailed);
     if (options.dryRun && code == kExitDone && reports.changed) return kExitWouldChange;
     return code;

@@ -270,7 +270,7 @@ TEST_F(CommandLine, ExtractionAndItsFailures) {
         {{"-e", "-o", "out/sub", "sample.pbl"}, 0, "", ""},
         {{"-e", "-oout2", "--", "lib.pbl", "b.srw"}, 0, "Extracting \"b.srw\"\n", ""},
         {{"-e", "-o", "new", "seven"}, 2, kOpenError, "lorvex: seven: not a library: only 7 bytes long\n"},
-        {{"-e", "--output=outside", "lib.pbl"}, 4, "", "lorvex: outside: cannot create the folder: File exists\n"},
+        {{"-e", "--output=outside", "lib.pbl"}, 4, "", "lorvex: outside: cannot create the folder: outside is not a folder\n"},
         {{"-e", "-o"}, 3, "", "lorvex: -o: needs a value\n"}, {{"-e", "-o", "out"}, 1, kUsage, ""},
     });
     // clang-format on

@@ -43,7 +43,8 @@ TEST(Text, NamesWindowsCannotStoreAsTheyAre) {
     const std::string colon = "holds a colon, which names a drive or a stream here",
                       device = "is the name of a device",
                       end = "ends in a dot or a space, which the file system drops",
-                      tilde = "may be the short name of another file";
+                      tilde = "may be the short name of another file",
+                      bad = "holds a character file names cannot hold here";
     const std::pair<const char*, std::string> cases[] = {{"w_main.srw", ""},
                                                          {"conx.srw", ""},
                                                          {"com10", ""},
