@@ -32,7 +32,12 @@ void appendTabSeparated(std::string& line, const std::string& text) {
                 line += "\\r";
                 break;
             default:
-                line += c;
+                // Other control characters would act on a terminal that shows the line.
+                if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
+                    line += {'\\', 'x', kHexDigits[(c >> 4) & 15], kHexDigits[c & 15]};
+                } else {
+                    line += c;
+                }
         }
     }
 }
