@@ -38,7 +38,7 @@ TEST(Sync, EncodingsOfText) {
                                           entry("c.win", "code")};
     // A final NUL (and the space before it) is left out; a lone surrogate is not text.
     const std::vector<EntryLayout> unicode{
-        entry("\xC3\xA7.srw", std::string("a\0\xE9\0\x2D\x4E", 6)),
+        entry("\xC3\xA7.srw", std::string("a\0\xE9\0\x2D\x4E\x40\xDB\x41\xDC", 10)),
         entry("lone.srw", std::string("\0\xD8", 2)),
         entry("w.srw", wide("x ") + std::string(2, '\0')), entry("w.bin", "\1\2\3\4")};
     // "b.bin" sums to 0x1C9, "w.bin" to 0x1DE; a row of 01 02 03 04 to 0x04030201.
@@ -66,10 +66,10 @@ TEST(Sync, EncodingsOfText) {
          "valid in code page 936\nlorvex: hint: every text that failed for its code page converts in code page "
          "874, 1250, 1251, 1252, 1253, 1254, 1255, 1256, 1257 or 1258: give the right one with --codepage\n"},
         {{}, true, {{"lone.srw", kBom + kHeader + "lone.srw\r\n\xEF\xBF\xBD"}, {"w.srw", kBom + w},
-                    {"\xC3\xA7.srw", kBom + kHeader + "\xC3\xA7.srw\r\na\xC3\xA9\xE4\xB8\xAD"}}, ""},
+                    {"\xC3\xA7.srw", kBom + kHeader + "\xC3\xA7.srw\r\na\xC3\xA9\xE4\xB8\xAD\xF3\xA0\x81\x81"}}, ""},
         {{"--encoding=hexascii"}, true,
          {{"lone.srw", "HA" + kHeader + "lone.srw\r\n$$HEX1$$fdff$$ENDHEX$$"}, {"w.srw", "HA" + w},
-          {"\xC3\xA7.srw", "HA" + kHeader + "$$HEX1$$e700$$ENDHEX$$.srw\r\na$$HEX2$$e9002d4e$$ENDHEX$$"}}, ""},
+          {"\xC3\xA7.srw", "HA" + kHeader + "$$HEX1$$e700$$ENDHEX$$.srw\r\na$$HEX4$$e9002d4e40db41dc$$ENDHEX$$"}}, ""},
     };
     // clang-format on
     for (const Case& c : cases) {
@@ -263,6 +263,12 @@ TEST(Sync, NeverLosesOrDoublesAFile) {
         // Sources sharing their companion each carry it.
         {{entry("a.srw", "1"), entry("a.srd", "2"), entry("a.bin", "BIN!")}, false, "", {}, 0,
          ok + "2 written, 0 unchanged, 0 removed\n", "", {"a.srd", "a.srw", "lib.pbg"}},
+        // Two texts that need a code page, and a target that is a folder: one hint for both.
+        {{entry("a.srw", "\xE9"), entry("b.srw", "\x81")}, false, "mkdir d.pbt", {"d.pbt"}, 4,
+         ok + "0 written, 0 unchanged, 0 removed, 2 failed\n", "lorvex: d.pbt: cannot read the target file: is not "
+         "a regular file\nlorvex: lib.pbl: a.srw: line 2: byte 0xE9 needs --codepage\nlorvex: lib.pbl: b.srw: line "
+         "2: byte 0x81 needs --codepage\nlorvex: hint: every text that failed for its code page converts in code page "
+         "1251 or 1256: give the right one with --codepage\n", {"lib.pbg"}},
         // A name whose extension its cut to 99 bytes loses.
         {{entry(std::string(97, 'a') + ".srw", "1"), entry("ok.srw", "2")}, false, "", {}, 4,
          ok + "1 written, 0 unchanged, 0 removed, 1 failed\n", "lorvex: lib.pbl: " + std::string(97, 'a') +
