@@ -46,10 +46,11 @@ protected:
         setenv("TZ", "UTC", 1);
         tzset();
         // clang-format off
-        BuiltLibrary seven = buildLibrary(oneNode({})), rootless = seven, cut = buildLibrary(oneNode(
+        BuiltLibrary seven = buildLibrary(oneNode({})), eight = seven, rootless = seven, cut = buildLibrary(oneNode(
             {entry("b.srw", "ok"), entry("\xC3\xA7\n\x1B\xFF.win", std::string(1000, 'a')), entry("taken.win", ""),
              entry("alias.win", ""), entry("link.win", ""), entry("hard.win", "")}));
         seven.truncateTo(7);       // too short for the trailer probe
+        eight.truncateTo(8);       // long enough for it, too short for a header
         rootless.truncateTo(600);  // the root node lies past the end
         cutBlock = std::to_string(cut.blockOffsets[0][1][1]);
         BuiltLibrary lost = buildLibrary(LibraryLayout{{NodeLayout{{entry("a.win", "")}, -1, 1}, NodeLayout{{entry("b.win", "")}}}});
@@ -66,7 +67,7 @@ protected:
         ASSERT_TRUE(cut.writeTo("lib.pbl"));
         cut.truncateTo(cut.block(0, 1, 1) + 100);
         const std::pair<const char*, BuiltLibrary> libraries[] = {
-            {"sample.pbl", buildLibrary(sampleLibrary())}, {"seven", seven}, {"rootless", rootless}, {"cut", cut},
+            {"sample.pbl", buildLibrary(sampleLibrary())}, {"seven", seven}, {"eight", eight}, {"rootless", rootless}, {"cut", cut},
             {"lost.pbl", lost}, {"copy.pbg", buildLibrary(oneNode({}))}, {"empty.pbl", buildLibrary(oneNode({}))},
             {"list.pbl", buildLibrary(oneNode({entry("w_main.srw", std::string(100, 'x')),
                                                with(entry("app.sra", std::string(40, 'y'), 1087556400), 4),
@@ -267,14 +268,16 @@ TEST_F(CommandLine, ExtractionAndItsFailures) {
          "lorvex: hard.win: cannot create: has other hard links, which would change too\n"},
         {{"-e", "lib.pbl", "fifo"}, 0, "", "lorvex: fifo: not found in lib.pbl\n"},
         {{"-e", "seven"}, 2, kOpenError, "lorvex: seven: not a library: only 7 bytes long\n"},
+        {{"-e", "eight"}, 2, kOpenError, "lorvex: eight: not a library: no \"HDR*\" header at 0\n"},
         {{"-e", "-o", "out/sub", "sample.pbl"}, 0, "", ""},
         {{"-e", "-oout2", "--", "lib.pbl", "b.srw"}, 0, "Extracting \"b.srw\"\n", ""},
         {{"-e", "-o", "new", "seven"}, 2, kOpenError, "lorvex: seven: not a library: only 7 bytes long\n"},
         {{"-e", "--output=outside", "lib.pbl"}, 4, "", "lorvex: outside: cannot create the folder: outside is not a folder\n"},
         {{"-e", "-o"}, 3, "", "lorvex: -o: needs a value\n"}, {{"-e", "-o", "out"}, 1, kUsage, ""},
+        {{"-e", "--output=", "lib.pbl"}, 3, "", "lorvex: --output=: takes the folder to write into\n"},
     });
     // clang-format on
-    EXPECT_EQ(readFile("outside") + std::to_string(filesIn(".").size()), "kept21");
+    EXPECT_EQ(readFile("outside") + std::to_string(filesIn(".").size()), "kept22");
     EXPECT_EQ(filesIn("out/sub").size(), 16U);
     EXPECT_EQ(filesIn("out2"), std::vector<std::string>{"b.srw"});
     // Files get the entries' stored times.
