@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "extract/NamePattern.h"
+#include "library/Report.h"
 #include "library/Utf16.h"
 #include "listing/CalendarTime.h"
 #include "platform/Platform.h"
@@ -20,6 +21,21 @@ TEST(Text, MalformedUtf8BecomesOneReplacementEach) {
         SCOPED_TRACE(utf8);
         EXPECT_EQ(utf8ToUtf16Le(utf8.data(), utf8.size()), utf16);
     }
+}
+
+// What reaches a terminal: text as it is, but for controls, turns of
+// direction and bytes that are not UTF-8.
+TEST(Text, MessagesShowControlsAndTurnsEscaped) {
+    EXPECT_EQ(printable("a\xE2\x80\x94"
+                        "b\xE2\x80\xAE"
+                        "c\xE2\x80\x8F"
+                        "d\xD8\x9C"
+                        "e\x1B\xC2\x85\xFF\\"),
+              "a\xE2\x80\x94"
+              "b\\xe2\\x80\\xae"
+              "c\\xe2\\x80\\x8f"
+              "d\\xd8\\x9c"
+              "e\\x1b\\xc2\\x85\\xff\\");
 }
 
 TEST(Text, PatternsMatchWholeCharactersIgnoringCase) {
