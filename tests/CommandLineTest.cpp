@@ -26,7 +26,8 @@ std::string line(const std::string& name, const char* size) {
 }
 
 const std::string kUsage =
-    "Lorvex " LORVEX_VERSION " - lists and extracts the entries of library files\n"
+    "Lorvex " LORVEX_VERSION
+    " - lists and extracts the entries of library files\n"
     "USAGE: lorvex <switch> <library_file> [library_entries ...]\n Switches are: \n"
     "\t-v\tlist entries\n\t-e\textract entries\n\t-t\tcheck entries\n"
     "\t-s\texport the sources of libraries into folders (see lorvex(1))\n";
@@ -58,7 +59,7 @@ protected:
         lostRecord = std::to_string(lost.recordOffsets[1][0]);
         BuiltLibrary scripts = buildLibrary(oneNode(
             {entry("w.srw", "src"), entry("w.bin", "BIN!", 9), with(entry("caf\xE9.srw", "\xE9t\xE9" "data"), 3),
-             entry("caf\xE9.bin", "B"), with(entry("C:\\a\tb.bmp", "q\"\\\t\n\rx"), 6), with(entry("gone.win", "zz"), 2)}));
+             entry("caf\xE9.bin", "B"), with(entry("C:\\a\tb.bmp", "q\"\\\t\n\r\x1Bx"), 7), with(entry("gone.win", "zz"), 2)}));
         scripts.setField(0, 5, BuiltLibrary::kFirstBlock, 0x10000000);  // its comment's block lies past the end
         ASSERT_TRUE(scripts.writeTo("scripts.pbl"));
         ASSERT_TRUE(buildLibrary(oneNode({with(entry("\xC3\xA7.srw", wide("hix")), 2),
@@ -138,8 +139,10 @@ TEST_F(CommandLine, UsageHelpVersionAndOptions) {
          "lorvex: lost.pbl: directory: the record at " + lostRecord + " has no \"ENT*\": sources may be missing\n"},
     });
     // clang-format on
-    // The same text as -e, up to the binary data section, whose lines source control writes its own way.
-    const std::string native = readFile("native/sample.pbl.src/w_main.srw"), named = readFile("w_main.srw");
+    // The same text as -e, up to the binary data section, whose lines source control writes its own
+    // way.
+    const std::string native = readFile("native/sample.pbl.src/w_main.srw"),
+                      named = readFile("w_main.srw");
     EXPECT_EQ(native.substr(0, native.find("Start of")), named.substr(0, named.find("Start of")));
 }
 
@@ -182,19 +185,21 @@ TEST_F(CommandLine, Listing) {
 }
 
 // A line of the listing for scripts: the seven fields, then the hex columns.
-std::string tsv(const std::string& library, const std::string& entry, const char* kind, const char* bytes,
-                const char* time, const std::string& comment = "", const std::string& companion = "",
-                const std::string& hexColumns = "\t\t") {
-    return library + "\t" + entry + "\t" + kind + "\t" + bytes + "\t" + time + "Z\t" + comment + "\t" +
-           companion + "\t" + hexColumns + "\n";
+std::string tsv(const std::string& library, const std::string& entry, const char* kind,
+                const char* bytes, const char* time, const std::string& comment = "",
+                const std::string& companion = "", const std::string& hexColumns = "\t\t") {
+    return library + "\t" + entry + "\t" + kind + "\t" + bytes + "\t" + time + "Z\t" + comment +
+           "\t" + companion + "\t" + hexColumns + "\n";
 }
 
 TEST_F(CommandLine, ListingForScripts) {
     const std::string header =
-        "library\tentry\tkind\tbytes\tmodified\tcomment\tcompanion\tentry_hex\tcomment_hex\tcompanion_hex\n";
+        "library\tentry\tkind\tbytes\tmodified\tcomment\tcompanion\tentry_hex\tcomment_"
+        "hex\tcompanion_hex\n";
     const char* epoch = "1970-01-01T00:00:00";
-    const std::string gone = "lorvex: scripts.pbl: PCODE\\gone.win: its comment cannot be read: data block at "
-                             "268435456 cannot be read: the library is truncated\n";
+    const std::string gone =
+        "lorvex: scripts.pbl: PCODE\\gone.win: its comment cannot be read: data block at "
+        "268435456 cannot be read: the library is truncated\n";
     // clang-format off
     expectRuns({
         {{"-l", "list.pbl"}, 0, header + tsv("list.pbl", "w_main.srw", "source", "100", epoch) +
@@ -209,7 +214,7 @@ TEST_F(CommandLine, ListingForScripts) {
 {"library":"scripts.pbl","entry":"w.bin","kind":"compiled","bytes":4,"modified":"1970-01-01T00:00:09Z","comment":""}
 {"library":"scripts.pbl","entry_hex":"636166e92e737277","kind":"source","bytes":4,"modified":"1970-01-01T00:00:00Z","comment_hex":"e974e9","companion_hex":"636166e92e62696e"}
 {"library":"scripts.pbl","entry_hex":"636166e92e62696e","kind":"compiled","bytes":1,"modified":"1970-01-01T00:00:00Z","comment":""}
-{"library":"scripts.pbl","entry":"C:\\a\tb.bmp","kind":"resource","bytes":1,"modified":"1970-01-01T00:00:00Z","comment":"q\"\\\t\n\r"}
+{"library":"scripts.pbl","entry":"C:\\a\tb.bmp","kind":"resource","bytes":1,"modified":"1970-01-01T00:00:00Z","comment":"q\"\\\t\n\r\u001b"}
 {"library_hex":"77696465ff2e70626c","entry":")" "\xC3\xA7" R"(.srw","kind":"source","bytes":2,"modified":"1970-01-01T00:00:00Z","comment":"hi"}
 {"library_hex":"77696465ff2e70626c","entry":"b.srw","kind":"source","bytes":2,"modified":"1970-01-01T00:00:00Z","comment_hex":"00d8"}
 {"library":"lost.pbl","entry":"a.win","kind":"compiled","bytes":0,"modified":"1970-01-01T00:00:00Z","comment":""}
@@ -219,7 +224,7 @@ TEST_F(CommandLine, ListingForScripts) {
             tsv("scripts.pbl", "w.bin", "compiled", "4", "1970-01-01T00:00:09") +
             tsv("scripts.pbl", "caf\xC3\xA9.srw", "source", "4", epoch, "\xC3\xA9t\xC3\xA9", "caf\xC3\xA9.bin") +
             tsv("scripts.pbl", "caf\xC3\xA9.bin", "compiled", "1", epoch) +
-            tsv("scripts.pbl", "C:\\\\a\\tb.bmp", "resource", "1", epoch, "q\"\\\\\\t\\n\\r"), gone},
+            tsv("scripts.pbl", "C:\\\\a\\tb.bmp", "resource", "1", epoch, "q\"\\\\\\t\\n\\r\\x1b"), gone},
         {{"-l", "--", "--json"}, 2, header, "lorvex: --json: cannot open: No such file or directory\n"},
         {{"-L", "--codepage", "65001", "list.pbl"}, 3, "", "lorvex: --codepage: takes one of the code pages 874, "
                                                           "932, 936, 949, 950 and 1250 to 1258\n"},
@@ -282,8 +287,10 @@ TEST_F(CommandLine, ExtractionAndItsFailures) {
     EXPECT_EQ(filesIn("out2"), std::vector<std::string>{"b.srw"});
     // Files get the entries' stored times.
     struct stat status {};
-    for (const auto& [file, time] : {std::pair<const char*, time_t>{"out/sub/w_main.srw", 1087556460},
-                                     {"out/sub/logo.bmp", 1087556700}, {"out2/b.srw", 0}}) {
+    for (const auto& [file, time] :
+         {std::pair<const char*, time_t>{"out/sub/w_main.srw", 1087556460},
+          {"out/sub/logo.bmp", 1087556700},
+          {"out2/b.srw", 0}}) {
         EXPECT_EQ(stat(file, &status) == 0 ? status.st_mtime : -1, time) << file;
     }
 }
@@ -301,8 +308,8 @@ TEST_F(CommandLine, TheRealBinaryEndToEnd) {
     const std::size_t recipe = readme.find("```sh\n", readme.find("### Libraries in git")) + 6;
     const RunResult log = runShell(
         "git init -q repo && cd repo && git config user.name t && git config user.email t@t && "
-        "PATH=\"$(dirname " + lorvex + "):$PATH\" && " +
-        readme.substr(recipe, readme.find("git log", recipe) - recipe) +
+        "PATH=\"$(dirname " +
+        lorvex + "):$PATH\" && " + readme.substr(recipe, readme.find("git log", recipe) - recipe) +
         ": >app.pbl && git add -A && git commit -qm a && cp ../sample.pbl app.pbl && "
         "git commit -qam b && git log -p 2>&1");
     EXPECT_EQ(log.exitCode, 0);
@@ -312,7 +319,8 @@ TEST_F(CommandLine, TheRealBinaryEndToEnd) {
     const std::string deep = repeat("a/", 40000);
     const RunResult tooDeep = runShell(lorvex + " -s -o " + deep + " sample.pbl 2>&1");
     EXPECT_EQ(tooDeep.exitCode, 2);
-    EXPECT_EQ(tooDeep.output, "lorvex: " + deep + ": cannot create the folder: File name too long\n");
+    EXPECT_EQ(tooDeep.output,
+              "lorvex: " + deep + ": cannot create the folder: File name too long\n");
     EXPECT_TRUE(readFile(std::string(LORVEX_SOURCE_DIR) + "/examples/sample.pbl") ==
                 readFile("sample.pbl"))
         << "regenerate with: make_sample examples/sample.pbl";

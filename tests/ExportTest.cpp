@@ -201,6 +201,10 @@ TEST(Check, IntactExactlyWhenTheExportsSucceed) {
         {{entry("W.Srw", "src"), entry("w.BIN", "BIN!")}, [](L&) {}, "Checked 2 entries: 2 intact\n"},
         {{entry("W.SRW", "src"), entry("W.BIN", std::string(100, 'B'))}, [](L& l) { l.setField(0, 1, L::kDataSize, 1500); },
          "W.SRW: its compiled companion W.bin: its blocks hold 100 of its 1500 bytes\nChecked 2 entries: 1 damaged\n"},
+        // A size as large as the library may be one, but not more than its chain holds.
+        {{entry("W.SRW", "src"), entry("W.BIN", std::string(100, 'B'))},
+         [](L& l) { l.setField(0, 1, L::kDataSize, static_cast<std::uint32_t>(l.bytes.size())); },
+         "W.SRW: its compiled companion W.bin: its blocks hold 100 of its # bytes\nChecked 2 entries: 1 damaged\n"},
         // A companion running into its source's blocks fails both.
         {{entry("w.srw", "src"), entry("w.bin", "BIN!")}, [](L& l) { l.setField(0, 1, L::kFirstBlock, l.block(0, 0, 0)); },
          "w.srw: its compiled companion w.bin: " + shared + "PCODE\\w.bin: " + shared + "Checked 2 entries: 2 damaged\n"},
@@ -221,6 +225,8 @@ TEST(Check, IntactExactlyWhenTheExportsSucceed) {
         std::string lines = c.lines;
         for (std::size_t at; (at = lines.find('@')) != std::string::npos;)
             lines.replace(at, 1, std::to_string(library.blockOffsets[0][0][0]));
+        for (std::size_t at; (at = lines.find('#')) != std::string::npos;)
+            lines.replace(at, 1, std::to_string(library.bytes.size()));
         const RunResult check = runLorvex({"-t", "lib.pbl"});
         EXPECT_EQ(check.output, lines);
         bool exported = runLorvex({"-e", "lib.pbl"}).exitCode == 0;
