@@ -1,3 +1,6 @@
+// The build picks this file everywhere but Windows; there it compiles to nothing.
+#ifndef _WIN32
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <iconv.h>
@@ -437,3 +440,5 @@ bool CodePageConverter::decode(const std::string& bytes, std::u16string& units,
 }
 
 }  // namespace lorvex::platform
+
+#endif  // ifndef _WIN32

@@ -1,3 +1,6 @@
+// The build picks this file on Windows only; elsewhere it compiles to nothing.
+#ifdef _WIN32
+
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
@@ -465,3 +468,5 @@ bool CodePageConverter::decode(const std::string& bytes, std::u16string& units,
 }
 
 }  // namespace lorvex::platform
+
+#endif  // ifdef _WIN32
