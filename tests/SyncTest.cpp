@@ -213,9 +213,10 @@ TEST(Sync, WorkspacesTargetsAndTheirFolders) {
                "Save Format v3.0(19990112)\r@begin Targets\r 0 "
                "\"t\\\\app.pbt\";\r 1 \"no.pbt\";\r@end;\r"
                "DefaultExportEncode \"ANSI\";\rDefaultTarget \"t\\\\gone.pbt\";\r";
+    // The list first after a byte order mark; a single backslash is one too.
     std::ofstream("w/app/t/app.pbt")
-        << "appname \"app\";\nLibList \"lib\\\\a.pbl;..\\\\..\\\\..\\\\shared\\\\"
-           "s.pbl;lib\\\\a.pbl;gone.pbl;rt.pbd\";\n";
+        << kBom + "LibList \"lib\\\\a.pbl;..\\\\..\\\\..\\\\shared\\\\"
+                  "s.pbl;lib\\a.pbl;gone.pbl;rt.pbd\";\nappname \"app\";\n";
     ASSERT_EQ(chdir("w"), 0);
     const RunResult result = runLorvex({"-s", "-o", "ws", "app/app.pbw", "shared/s.pbl"});
     ASSERT_EQ(chdir(".."), 0);
@@ -267,12 +268,12 @@ TEST(Sync, NeverLosesOrDoublesAFile) {
          "\\x87\\x90.srw\n", {"A.srw", "a.srw", "lib.pbg", "\xE2\x89\x92.srw"}},
         // Control characters and characters that turn the direction of text.
         {{entry("\xC2\x85.srw", "1"), entry("a\xE2\x80\xAE" "b.srw", "2"), entry("c\xE2\x80\x8E.srw", "3"),
-          entry("\xD8\x9C.srw", "4"), entry("\xD8\xA7\xC5\x9C.srw", "5")}, true, "", {}, 4,
-         ok + "1 written, 0 unchanged, 0 removed, 4 failed\n",
+          entry("\xD8\x9C.srw", "4"), entry("\xD8\xA7\xC5\x9C.srw", "5"), entry("a b.srw", "6")}, true, "", {},
+         4, ok + "2 written, 0 unchanged, 0 removed, 4 failed\n",
          "lorvex: lib.pbl: \\xc2\\x85.srw: its name holds a control character\nlorvex: lib.pbl: a\\xe2\\x80\\xae"
          "b.srw: its name holds a character that changes the direction of text\nlorvex: lib.pbl: c\\xe2\\x80\\x8e.srw: "
          "its name holds a character that changes the direction of text\nlorvex: lib.pbl: \\xd8\\x9c.srw: its name "
-         "holds a character that changes the direction of text\n", {"lib.pbg", "\xD8\xA7\xC5\x9C.srw"}},
+         "holds a character that changes the direction of text\n", {"a b.srw", "lib.pbg", "\xD8\xA7\xC5\x9C.srw"}},
         // A name no code page was given for: nothing is pruned, since its file is not known.
         {{entry("\xE9.srw", "1"), entry("a.srw", "2")}, false, "mkdir -p out/lib.pbl.src && touch out/lib.pbl.src/old.srw",
          {"--prune"}, 4, ok + "1 written, 0 unchanged, 0 removed, 1 failed\n",
@@ -314,6 +315,10 @@ TEST(Sync, NeverLosesOrDoublesAFile) {
         {{entry("a.srw", "1")}, false, "mkdir out && (flock out sleep 1 >/dev/null 2>&1 &) && sleep 0.2", {}, 0,
          ok + "1 written, 0 unchanged, 0 removed\n", "lorvex: out: waiting for another run into it to end\n",
          {"a.srw", "lib.pbg"}},
+        // A run waits for another one into the library's folder, there from a nested output folder.
+        {{entry("a.srw", "1")}, false, "mkdir -p out/lib.pbl.src && (flock out/lib.pbl.src sleep 1 >/dev/null 2>&1 &) "
+         "&& sleep 0.2", {}, 0, ok + "1 written, 0 unchanged, 0 removed\n",
+         "lorvex: out/lib.pbl.src: waiting for another run into it to end\n", {"a.srw", "lib.pbg"}},
     };
     // clang-format on
     for (const Case& c : cases) {
