@@ -60,7 +60,7 @@ code=$(cd "$work/case$runs" && "$wine" "$exe" -s -o out "$fixtures/cases.pbl" >/
 for name in 'RESOURCES\c:evil.gif' 'RESOURCES\a:b' 'PCODE\x.gif.' 'PCODE\y.gif ' nul.srw 'PCODE\CON' \
             'PCODE\aux.gif' 'PCODE\prn' 'PCODE\Com1' 'PCODE\lpt9.txt'; do
   runs=$((runs + 1)) && mkdir "$work/name$runs"
-  code=$(cd "$work/name$runs" && "$wine" "$exe" -e "$fixtures/names.pbl" "$name" >/dev/null 2>"$work/name$runs.err"; echo $?)
+  code=$(cd "$work/name$runs" && "$wine" "$exe" -e "$fixtures/names.pbl" "$name" >"$work/name$runs.err" 2>&1; echo $?)
   [ "$code" = 4 ] && [ -z "$(ls -A "$work/name$runs")" ] ||
     fail "lorvex -e names.pbl '$name' (exit $code): $(head -c 300 "$work/name$runs.err")"
 done
