@@ -28,18 +28,21 @@ std::size_t printableLength(const std::string& text, std::size_t at) {
     if (byte(at + 1) < low || byte(at + 1) > high) return 0;
     for (std::size_t i = 2; i < length; ++i)
         if ((byte(at + i) & 0xC0) != 0x80) return 0;
-    // Characters that turn the direction of text (U+061C, U+200E, U+200F,
-    // U+202A-U+202E, U+2066-U+2069) would reorder the rest of the line.
-    const unsigned second = byte(at + 1), third = byte(at + 2);
-    if (lead == 0xE2 &&
-        ((second == 0x80 && (third == 0x8E || third == 0x8F || (third >= 0xAA && third <= 0xAE))) ||
-         (second == 0x81 && third >= 0xA6 && third <= 0xA9)))
-        return 0;
-    if (lead == 0xD8 && second == 0x9C) return 0;  // U+061C
-    return length;
+    return turnsDirection(text, at) ? 0 : length;
 }
 
 }  // namespace
+
+bool turnsDirection(const std::string& text, std::size_t at) {
+    const auto byte = [&](std::size_t i) {
+        return i < text.size() ? static_cast<unsigned char>(text[i]) : 0U;
+    };
+    const unsigned lead = byte(at), second = byte(at + 1), third = byte(at + 2);
+    if (lead == 0xD8) return second == 0x9C;
+    return lead == 0xE2 && ((second == 0x80 && (third == 0x8E || third == 0x8F ||
+                                                (third >= 0xAA && third <= 0xAE))) ||
+                            (second == 0x81 && third >= 0xA6 && third <= 0xA9));
+}
 
 std::string printable(const std::string& text) {
     static const char kHex[] = "0123456789abcdef";

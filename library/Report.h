@@ -10,6 +10,11 @@ namespace lorvex {
 // escapes (\n, \r, \t, \x1b, \xff); everything else, backslashes included, as is.
 std::string printable(const std::string& text);
 
+// Whether the UTF-8 character at text[at] turns the direction of text (U+061C,
+// U+200E, U+200F, U+202A-U+202E, U+2066-U+2069): shown, it would reorder the
+// rest of the line.
+bool turnsDirection(const std::string& text, std::size_t at);
+
 // One line on standard error about what failed and why: "lorvex: <subject>: <message>".
 inline void report(std::FILE* errors, const std::string& subject, const std::string& message) {
     std::fprintf(errors, "lorvex: %s: %s\n", printable(subject).c_str(),

@@ -25,14 +25,9 @@ bool isSafeName(const std::string& name, bool utf8, std::string& reason) {
     for (std::size_t i = 0; i < name.size(); ++i) {
         const auto c = static_cast<unsigned char>(name[i]);
         const auto next = i + 1 < name.size() ? static_cast<unsigned char>(name[i + 1]) : 0;
-        const auto third = i + 2 < name.size() ? static_cast<unsigned char>(name[i + 2]) : 0;
         if (c < 0x20 || c == 0x7F || (utf8 && c == 0xC2 && next >= 0x80 && next <= 0x9F))
             return (reason = "its name holds a control character", false);
-        // U+061C, U+200E, U+200F, U+202A-U+202E and U+2066-U+2069.
-        if (utf8 && ((c == 0xD8 && next == 0x9C) ||
-                     (c == 0xE2 && ((next == 0x80 && (third == 0x8E || third == 0x8F ||
-                                                      (third >= 0xAA && third <= 0xAE))) ||
-                                    (next == 0x81 && third >= 0xA6 && third <= 0xA9)))))
+        if (utf8 && turnsDirection(name, i))
             return (reason = "its name holds a character that changes the direction of text",
                     false);
     }
