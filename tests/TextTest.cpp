@@ -78,7 +78,10 @@ TEST(Text, NamesWindowsCannotStoreAsTheyAre) {
                                                          {"LPT9.txt", device},
                                                          {"com\xC2\xB9", device},
                                                          {"lpt\xB2.srw", device},
-                                                         {"ab~1.srw", tilde}};
+                                                         {"ab~1.srw", tilde},
+                                                         {"a?b.srw", bad},
+                                                         {"x|y:z", bad},
+                                                         {"t\tab.srw", bad}};
     for (const auto& [name, expected] : cases) {
         SCOPED_TRACE(name);
         std::string reason;
