@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "extract/HexRows.h"
+#include "extract/SourceControlText.h"
 #include "library/DataChain.h"
 #include "library/EntryNames.h"
 #include "library/Utf16.h"
@@ -12,52 +13,6 @@
 namespace lorvex {
 
 namespace {
-
-// Passes UTF-16 text on with its last two code units held back, so that a
-// final NUL character, and one space right before it, can be left out at the end.
-class TextWithoutFinalNul {
-public:
-    explicit TextWithoutFinalNul(ByteSink& sink) : sink_(sink) {}
-
-    void write(const unsigned char* bytes, std::size_t count) {
-        total_ += count;
-        if (count >= kHeld) {
-            sink_.write(held_, heldCount_);
-            sink_.write(bytes, count - kHeld);
-            std::memcpy(held_, bytes + count - kHeld, kHeld);
-            heldCount_ = kHeld;
-            return;
-        }
-        for (std::size_t i = 0; i < count; ++i) {
-            if (heldCount_ == kHeld) {
-                sink_.write(held_, 1);
-                std::memmove(held_, held_ + 1, kHeld - 1);
-                --heldCount_;
-            }
-            held_[heldCount_++] = bytes[i];
-        }
-    }
-
-    void finish() {
-        auto endsWith = [&](unsigned char low) {
-            return heldCount_ >= 2 && held_[heldCount_ - 2] == low && held_[heldCount_ - 1] == 0;
-        };
-        // Only whole code units count: text of an odd length keeps its end.
-        if (total_ % 2 == 0 && endsWith(0)) {
-            heldCount_ -= 2;
-            if (endsWith(' ')) heldCount_ -= 2;
-        }
-        sink_.write(held_, heldCount_);
-        heldCount_ = 0;
-    }
-
-private:
-    static constexpr std::size_t kHeld = 4;
-    ByteSink& sink_;
-    unsigned char held_[kHeld] = {};
-    std::size_t heldCount_ = 0;
-    std::uint64_t total_ = 0;
-};
 
 // The sum of the character codes of a name as a section's line writes it:
 // its UTF-16 code units in a Unicode-era library, its bytes otherwise.
@@ -100,11 +55,16 @@ std::uint32_t ExportWriter::sourceHeaderSize(Generation generation, const char* 
 
 bool ExportWriter::write(const CurrentEntry& entry, VisitedSet& visited, ByteSink& sink,
                          std::string& reason, VisitedSet* sectionVisited) {
-    bool intact = writeContent(entry, visited, sink, reason, sectionVisited);
+    LineEndTracker tracked(sink, generation_ == Generation::UnicodeEra);
+    const bool sourceControl = form_ == ExportForm::SourceControl;
+    bool intact =
+        writeContent(entry, visited, sourceControl ? tracked : sink, reason, sectionVisited);
     if (entry.companionFirstBlock != 0 && (intact || sink.intact())) {
         std::string companionReason;
+        // Source control writes the section after an empty line.
+        const bool lineEnd = sourceControl && !tracked.endsWithLineEnd();
         if (!writeBinarySection(entry, sectionVisited != nullptr ? *sectionVisited : visited, sink,
-                                companionReason)) {
+                                lineEnd, companionReason)) {
             if (intact) reason = companionReason;
             intact = false;
         }
@@ -127,11 +87,12 @@ bool ExportWriter::writeContent(const CurrentEntry& entry, VisitedSet& visited, 
     // Single-byte sources exported with their binary data show a zero last
     // byte of a block as a space.
     const bool zeroToSpace = source && !wide && entry.companionFirstBlock != 0;
-    const bool trimmed = source && wide && form_ == ExportForm::SourceControl;
-    TextWithoutFinalNul tail(sink);
+    const bool sourceControl = source && form_ == ExportForm::SourceControl;
+    const bool upToNul = sourceControl && wide;
+    TextUpToNul cutAtNul(sink);
     auto content = [&](const unsigned char* bytes, std::size_t count) {
-        if (trimmed) {
-            tail.write(bytes, count);
+        if (upToNul) {
+            cutAtNul.write(bytes, count);
         } else {
             sink.write(bytes, count);
         }
@@ -142,10 +103,12 @@ bool ExportWriter::writeContent(const CurrentEntry& entry, VisitedSet& visited, 
             std::size_t skip = 0;
             if (comment != 0) {
                 skip = std::min(comment, used);
-                if (source) {
+                if (sourceControl) {
+                    writeOneLineComment(sink, data, skip, wide);
+                } else if (source) {
                     sink.write(data, skip);
-                    text(generation_, sink, "\r\n");
                 }
+                if (source) text(generation_, sink, "\r\n");
                 comment = 0;
             }
             if (zeroToSpace && used > skip && data[used - 1] == 0) {
@@ -157,7 +120,7 @@ bool ExportWriter::writeContent(const CurrentEntry& entry, VisitedSet& visited, 
             return sink.intact();
         },
         alsoMarked);
-    tail.finish();
+    cutAtNul.finish();
     if (!end.complete()) reason = end.describe(file_.size());
     return end.complete();
 }
@@ -205,7 +168,7 @@ std::string ExportWriter::sectionDamage(const char* displayName, std::uint32_t s
 }
 
 bool ExportWriter::writeBinarySection(const CurrentEntry& entry, VisitedSet& visited,
-                                      ByteSink& sink, std::string& reason) {
+                                      ByteSink& sink, bool lineEnd, std::string& reason) {
     const std::size_t nameLength = std::strlen(entry.displayName);
     const std::string binName = companionName(entry.displayName);
     const std::uint32_t size = entry.companionSize;
@@ -239,7 +202,8 @@ bool ExportWriter::writeBinarySection(const CurrentEntry& entry, VisitedSet& vis
                  std::to_string(entry.companionTime) + "\r\n";
     }
     text(generation_, sink,
-         std::string("\r\nStart of PowerBuilder Binary Data Section : Do NOT Edit\r\n0") + values);
+         std::string(lineEnd ? "\r\n" : "") +
+             "\r\nStart of PowerBuilder Binary Data Section : Do NOT Edit\r\n0" + values);
     const bool checkedRows =
         form_ == ExportForm::SourceControl && generation_ == Generation::UnicodeEra;
     std::string rowText;

@@ -13,10 +13,11 @@
 namespace lorvex {
 
 // The two forms of a source's export. Extraction is what -e writes. SourceControl
-// is the form the environment's own source control writes: the binary data
-// section's name lines carry a check digit instead of the tag, size and time,
-// its rows of a Unicode-era library a check digit of their own, and UTF-16
-// text leaves out a final NUL character and one space right before it.
+// is the form the environment's own source control writes: a comment's line
+// breaks as ~r and ~n; UTF-16 text up to its first NUL character, without one
+// space right before it; the binary data section after an empty line, its name
+// lines carrying a check digit instead of the tag, size and time, its rows of a
+// Unicode-era library a check digit of their own.
 enum class ExportForm { Extraction, SourceControl };
 
 // Writes the export of one entry: for a source the header line and comments
@@ -65,8 +66,9 @@ private:
                             bool commented);
     [[nodiscard]] bool writeContent(const CurrentEntry& entry, VisitedSet& visited, ByteSink& sink,
                                     std::string& reason, VisitedSet* alsoMarked);
+    // With lineEnd, a CR LF first, so that the section follows an empty line.
     [[nodiscard]] bool writeBinarySection(const CurrentEntry& entry, VisitedSet& visited,
-                                          ByteSink& sink, std::string& reason);
+                                          ByteSink& sink, bool lineEnd, std::string& reason);
 
     LibraryFile& file_;
     Generation generation_;

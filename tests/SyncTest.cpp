@@ -44,9 +44,9 @@ TEST(Sync, EncodingsOfText) {
         entry("lone.srw", std::string("\0\xD8", 2)), entry("odd.srw", std::string("x\0y", 3)),
         entry("w.srw", wide("x ") + std::string(2, '\0')), entry("w.bin", "\1\2\3\4")};
     // "b.bin" sums to 0x1C9, "w.bin" to 0x1DE; a row of 01 02 03 04 to 0x04030201.
-    const std::string b = kHeader + "b.sru\r\ntext" + checkedSection("9b.bin", row("04030201"));
+    const std::string b = kHeader + "b.sru\r\ntext\r\n" + checkedSection("9b.bin", row("04030201"));
     const std::string w =
-        kHeader + "w.srw\r\nx" + checkedSection("Ew.bin", "21" + row("04030201").substr(2));
+        kHeader + "w.srw\r\nx\r\n" + checkedSection("Ew.bin", "21" + row("04030201").substr(2));
     struct Case {
         std::vector<std::string> options;
         bool unicode;
@@ -104,6 +104,43 @@ TEST(Sync, EncodingsOfText) {
                 objectList("lib.pbl", names.size() == 3 ? std::vector<std::string>{"b.sru", "a.srw"}
                                                         : std::vector<std::string>{"b.sru"}));
         }
+    }
+}
+
+// The environment's own form: a comment on one line, Unicode-era text up to
+// its first NUL character, a binary data section after an empty line; -e
+// keeps what is stored.
+TEST(Sync, CommentsTextAndSectionsAsTheEnvironmentWritesThem) {
+    const std::string section = checkedSection("8a.bin", "21" + row("04030201").substr(2));
+    const std::string nul(2, '\0');
+    struct Case {
+        bool unicode;
+        std::vector<EntryLayout> entries;
+        std::string written, extracted;  // a.srw by -s, and by -e when given
+    };
+    // clang-format off
+    const Case cases[] = {
+        {false, {with(entry("a.srw", "x\r\ny\r\nbody"), 4)}, "$PBExportComments$x~r~ny\r\n\r\nbody",
+         "$PBExportComments$x\r\ny\r\n\r\nbody"},
+        {true, {with(entry("a.srw", wide("x\r\nyz")), 3)}, "$PBExportComments$x~r~n\r\nyz", ""},
+        // A NUL character split between blocks, the space before it, and what follows.
+        {true, {with(entry("a.srw", wide("ab ") + nul + wide("left")), 0, {5, 11})}, "ab",
+         wide("ab ") + nul + wide("left")},
+        {true, {entry("a.srw", wide("x\r\n ")), entry("a.bin", "\1\2\3\4")}, "x\r\n \r\n" + section, ""},
+        {true, {entry("a.srw", wide("x\r\n")), entry("a.bin", "\1\2\3\4")}, "x\r\n" + section, ""},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.written);
+        ScopedTempDir dir;
+        ASSERT_TRUE(buildLibrary(oneNode(c.entries, c.unicode)).writeTo("lib.pbl"));
+        EXPECT_EQ(runLorvex({"-s", "-o", "out", "lib.pbl"}).exitCode, 0);
+        EXPECT_EQ(readFile("out/lib.pbl.src/a.srw"), kBom + kHeader + "a.srw\r\n" + c.written);
+        if (c.extracted.empty()) continue;
+        EXPECT_EQ(runLorvex({"-e", "lib.pbl"}).exitCode, 0);
+        const std::string header = kHeader + "a.srw\r\n";
+        EXPECT_EQ(readFile("a.srw"), c.unicode ? "\xFF\xFE" + wide(header) + c.extracted
+                                               : header + c.extracted);
     }
 }
 
