@@ -19,8 +19,7 @@ bool LineEndTracker::endsWithLineEnd() const {
     return seen_ >= 2 && last_[2] == '\r' && last_[3] == '\n';
 }
 
-void writeOneLineComment(ByteSink& sink, const unsigned char* bytes, std::size_t count,
-                         bool wide) {
+void writeOneLineComment(ByteSink& sink, const unsigned char* bytes, std::size_t count, bool wide) {
     const std::size_t width = wide ? 2 : 1;
     std::size_t start = 0;
     for (std::size_t i = 0; i + width <= count; i += width) {

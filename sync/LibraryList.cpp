@@ -14,6 +14,11 @@ const char* encodingName(SourceEncoding encoding) {
                                                   : "native";
 }
 
+// A runtime library of a target: what the environment builds, never exports.
+bool isRuntimeLibrary(const std::string& path) {
+    return path.size() >= 4 && foldedName(path.substr(path.size() - 4)) == ".pbd";
+}
+
 }  // namespace
 
 std::string subjectOf(const NamedLibrary& library) {
@@ -23,10 +28,10 @@ std::string subjectOf(const NamedLibrary& library) {
 void LibraryList::add(const std::string& argument) {
     switch (projectFileKind(argument)) {
         case ProjectFileKind::Library:
-            addLibrary(NamedLibrary{argument, "", argument});
+            addLibrary(NamedLibrary{argument, "", argument, {}, false});
             break;
         case ProjectFileKind::Target:
-            addTarget(NamedLibrary{argument, "", argument});
+            addTarget(NamedLibrary{argument, "", argument, {}, false});
             break;
         case ProjectFileKind::Workspace:
             addWorkspace(argument);
@@ -35,8 +40,11 @@ void LibraryList::add(const std::string& argument) {
 }
 
 void LibraryList::addLibrary(const NamedLibrary& library) {
-    // A path named again adds nothing, however often a file repeats it.
-    if (paths_.insert(library.path).second) libraries.push_back(library);
+    // A path named again adds nothing, however often a file repeats it; a
+    // runtime library named on the command line as well is exported.
+    const auto [known, fresh] = positions_.try_emplace(library.path, libraries.size());
+    if (fresh) libraries.push_back(library);
+    if (!library.runtime) libraries[known->second].runtime = false;
 }
 
 void LibraryList::fail(const std::string& subject, const std::string& reason) {
@@ -46,17 +54,22 @@ void LibraryList::fail(const std::string& subject, const std::string& reason) {
 
 void LibraryList::addTarget(const NamedLibrary& target) {
     ProjectFile file;
-    std::string reason;
-    if (!readProjectFile(target.path, ProjectFileKind::Target, file, reason))
+    std::string reason = target.problem;
+    if (!reason.empty() ||
+        !readProjectFile(target.path, ProjectFileKind::Target, paths_, file, reason))
         return fail(subjectOf(target), reason);
     projectFiles.push_back(target.path);
-    for (const NamedLibrary& library : file.entries) addLibrary(library);
+    for (NamedLibrary& library : file.entries) {
+        library.runtime = isRuntimeLibrary(library.path);
+        addLibrary(library);
+    }
 }
 
 void LibraryList::addWorkspace(const std::string& path) {
     ProjectFile file;
     std::string reason;
-    if (!readProjectFile(path, ProjectFileKind::Workspace, file, reason)) return fail(path, reason);
+    if (!readProjectFile(path, ProjectFileKind::Workspace, paths_, file, reason))
+        return fail(path, reason);
     projectFiles.push_back(path);
     // Its UTF-8 is this tool's default; any other value is not followed.
     const std::string encoding = foldedName(file.exportEncoding);

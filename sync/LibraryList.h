@@ -2,9 +2,10 @@
 
 #include <cstdio>
 #include <string>
-#include <unordered_set>
+#include <unordered_map>
 #include <vector>
 
+#include "sync/ListedPaths.h"
 #include "sync/ProjectFiles.h"
 #include "sync/SyncSources.h"
 
@@ -13,6 +14,7 @@ namespace lorvex {
 // The libraries that the arguments of a run name, in order: libraries
 // themselves, the libraries of targets, the targets of workspaces. A file
 // that cannot be read is reported on errors and makes the code kExitOpenError.
+// A ".pbd" that only targets name is a runtime library.
 class LibraryList {
 public:
     LibraryList(const SyncOptions& options, std::FILE* errors)
@@ -32,7 +34,8 @@ private:
 
     const SyncOptions& options_;
     std::FILE* errors_;
-    std::unordered_set<std::string> paths_;  // of the libraries listed
+    std::unordered_map<std::string, std::size_t> positions_;  // of the libraries, by path
+    ListedPaths paths_;
 };
 
 // How a message names a library: by its path, or by the file that names it

@@ -8,6 +8,7 @@
 #include "extract/ExportWriter.h"
 #include "library/EntryNames.h"
 #include "library/Report.h"
+#include "sync/LineEnds.h"
 #include "sync/ObjectList.h"
 #include "sync/SourceFolder.h"
 #include "sync/SourceText.h"
@@ -47,11 +48,12 @@ std::string underOutput(const std::string& output, const std::string& relative) 
 }
 
 LibrarySync::LibrarySync(LibraryReader& reader, const NamedLibrary& library, std::string folder,
-                         const SyncRun& run)
+                         bool objectList, const SyncRun& run)
     : reader_(reader),
       library_(library),
       folder_(std::move(folder)),
       path_(underOutput(run.options.output, folder_)),
+      objectList_(objectList),
       run_(run),
       codePage_(run.options.codePage),
       files_(run.rules) {}
@@ -70,7 +72,7 @@ std::string LibrarySync::key(const std::string& fileName) const {
     return ignoresCase_ ? run_.caseFolder.fold(listed) : listed;
 }
 
-bool LibrarySync::findSources() {
+void LibrarySync::findSources() {
     const bool convert = reader_.generation() == Generation::SingleByte &&
                          run_.options.encoding != SourceEncoding::Native;
     reader_.forEachEntry([&](const CurrentEntry& entry, std::uint32_t position) {
@@ -81,7 +83,6 @@ bool LibrarySync::findSources() {
             source.fileName.clear();
         sources_.push_back(std::move(source));
     });
-    return !sources_.empty();
 }
 
 bool LibrarySync::prepareFolder() {
@@ -156,6 +157,7 @@ void LibrarySync::checkNames() {
 
 void LibrarySync::run(SyncReport& report) {
     report_ = &report;
+    findSources();
     if (prepareFolder()) {
         checkNames();
         exportSources();
@@ -167,7 +169,7 @@ void LibrarySync::run(SyncReport& report) {
             failed("directory", reader_.damage() + ": sources may be missing; nothing pruned");
         if (run_.options.prune && !everyName_)
             failed(path_, "not pruned: the names of some sources are not known");
-        if (whole && everyName_) writeObjectList();
+        if (whole && everyName_ && objectList_) writeObjectList();
         tidy(run_.options.prune && everyName_ && whole);
     }
     summarize();
@@ -195,6 +197,7 @@ void LibrarySync::exportSources() {
 
 void LibrarySync::summarize() {
     for (const Source& source : sources_) failures_ += source.exported ? 0 : 1;
+    report_->lineEndsOnly = files_.lineEndsOnly();
     if (run_.rules.dryRun) return;
     report_->out += printable(library_.path) + " -> " + printable(path_) + ": " +
                     std::to_string(written_) + " written, " + std::to_string(unchanged_) +
@@ -218,6 +221,8 @@ void LibrarySync::exportSource(Source& source, VisitedSet& blocks) {
         report_->advice.failed(exported_.bytes);
         return failed(shown(source), reason);
     }
+    if (run_.options.lineEnds == LineEnds::Lf && !gitTakesForBinary(encoded_))
+        toLfLineEnds(encoded_);
     const std::string file = underOutput(path_, source.fileName);
     const bool mayExist = !folderExists_ || presentKeys_.count(key(source.fileName)) != 0;
     switch (
@@ -249,12 +254,11 @@ void LibrarySync::writeObjectList() {
             (!source.fileName.empty() && presentKeys_.count(key(source.fileName)) != 0))
             listed.push_back(source.fileName);
     }
-    const std::string libraryName = fileNameOf(library_.path);
-    const std::string name = libraryName.substr(0, libraryName.rfind('.')) + ".pbg";
+    const std::string name = objectListName(library_.path);
     const std::string file = underOutput(path_, name);
     std::string reason;
-    switch (files_.sync(file, objectListText(libraryName, listed), std::nullopt, reason,
-                        folderExists_)) {
+    switch (files_.sync(file, objectListText(fileNameOf(library_.path), listed), std::nullopt,
+                        reason, folderExists_)) {
         case SyncResult::Written:
             changed("write", file);
             break;

@@ -28,25 +28,26 @@ struct SyncRun {
 struct SyncReport {
     std::string out;                                          // standard output
     std::vector<std::pair<std::string, std::string>> errors;  // subject and message
-    bool failed = false;   // something could not be exported, written or removed
-    bool changed = false;  // files were written or removed (or would be, in a dry run)
-    bool unread = false;   // the library could not be read
+    bool failed = false;        // something could not be exported, written or removed
+    bool changed = false;       // files were written or removed (or would be, in a dry run)
+    bool unread = false;        // the library could not be read
+    unsigned lineEndsOnly = 0;  // files that differ from their exports only in line ends
     CodePageAdvice advice;
 };
 
 // Exports every source of one library into its folder under the output
-// folder, with the library's object list beside them, touching only files
+// folder, with the library's object list beside them where asked, touching only files
 // whose bytes change; with pruning, also removes the exports of sources the
 // library no longer holds. Nothing is removed or replaced that the run reads.
 class LibrarySync {
 public:
-    // folder: where the sources go, relative to the output folder.
+    // folder: where the sources go, relative to the output folder;
+    // objectList: whether the library's object list goes there too.
     LibrarySync(LibraryReader& reader, const NamedLibrary& library, std::string folder,
-                const SyncRun& run);
+                bool objectList, const SyncRun& run);
 
-    // Walks the library for its sources; false when it holds none.
-    [[nodiscard]] bool findSources();
-    // Exports them, saying how it went in report.
+    // Walks the library for its sources, then exports them, saying how it
+    // went in report.
     void run(SyncReport& report);
 
 private:
@@ -58,6 +59,7 @@ private:
     };
 
     void failed(const std::string& subject, const std::string& reason);
+    void findSources();
     [[nodiscard]] bool prepareFolder();
     void checkNames();
     void exportSources();
@@ -74,6 +76,7 @@ private:
     const NamedLibrary& library_;
     const std::string folder_;  // relative to the output folder
     std::string path_;          // the folder's path, as messages show it
+    const bool objectList_;
     const SyncRun& run_;
     platform::FolderLock folderLock_;  // on the library's folder while it is written
     CodePage codePage_;

@@ -65,4 +65,9 @@ std::string objectListText(const std::string& libraryFileName, std::vector<std::
     return text + "@end;\n";
 }
 
+std::string objectListName(const std::string& libraryPath) {
+    const std::string libraryName = fileNameOf(libraryPath);
+    return libraryName.substr(0, libraryName.rfind('.')) + ".pbg";
+}
+
 }  // namespace lorvex

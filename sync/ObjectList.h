@@ -16,4 +16,7 @@ bool objectListOrder(const std::string& a, const std::string& b);
 // its file name, the sources (file names) in objectListOrder.
 std::string objectListText(const std::string& libraryFileName, std::vector<std::string> sources);
 
+// The file name of a library's object list: "<library base name>.pbg".
+std::string objectListName(const std::string& libraryPath);
+
 }  // namespace lorvex

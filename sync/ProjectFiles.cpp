@@ -3,6 +3,7 @@
 #include "library/EntryNames.h"
 #include "library/Utf16.h"
 #include "platform/Platform.h"
+#include "sync/ListedPaths.h"
 
 namespace lorvex {
 
@@ -40,27 +41,91 @@ bool startsWithWord(const std::string& line, const char* word) {
     return equalsIgnoringCase(prefix.c_str(), word) && (next == ' ' || next == '\t' || next == '"');
 }
 
-// The text between the first two quotes of a line, "\\" read as one backslash;
-// false when there are not two quotes.
+// The text between the first two quotes of a line, as written; false when
+// there are not two quotes.
 bool quotedValue(const std::string& line, std::string& value) {
     const std::size_t open = line.find('"');
     const std::size_t close = open == std::string::npos ? open : line.find('"', open + 1);
     if (close == std::string::npos) return false;
-    value.clear();
-    for (std::size_t i = open + 1; i < close; ++i) {
-        value += line[i];
-        if (line[i] == '\\' && line[i + 1] == '\\') ++i;
+    value = line.substr(open + 1, close - open - 1);
+    return true;
+}
+
+bool isHighSurrogate(char32_t unit) {
+    return unit >= 0xD800 && unit <= 0xDBFF;
+}
+bool isLowSurrogate(char32_t unit) {
+    return unit >= 0xDC00 && unit <= 0xDFFF;
+}
+
+// The code unit of "\uXXXX" at text[at], four hex digits in either case.
+bool escapedUnit(const std::string& text, std::size_t at, char32_t& unit) {
+    if (text.compare(at, 2, "\\u") != 0 || at + 6 > text.size()) return false;
+    unit = 0;
+    for (std::size_t i = at + 2; i < at + 6; ++i) {
+        const char c = static_cast<char>(foldAscii(text[i]));
+        const bool digit = c >= '0' && c <= '9';
+        if (!digit && (c < 'a' || c > 'f')) return false;
+        unit = unit << 4 | static_cast<char32_t>(digit ? c - '0' : c - 'a' + 10);
     }
     return true;
 }
 
+// A path as a project file writes it, as UTF-8: "\\" is one backslash and
+// "\uXXXX" a UTF-16 code unit (a character beyond U+FFFF takes two); any
+// other backslash stays. False, with reason, for an escape that gives no
+// character a path can hold.
+bool decodeWritten(const std::string& raw, std::string& decoded, std::string& reason) {
+    decoded.clear();
+    std::string high;  // the escape of a first half of a surrogate pair, waiting for its second
+    for (std::size_t i = 0; i < raw.size();) {
+        char32_t unit = 0;
+        const bool escape = escapedUnit(raw, i, unit);
+        if (!high.empty() && !(escape && isLowSurrogate(unit))) break;
+        if (!escape) {
+            decoded += raw[i];
+            i += raw.compare(i, 2, "\\\\") == 0 ? 2 : 1;
+            continue;
+        }
+        const std::string written = raw.substr(i, 6);
+        i += 6;
+        if (unit == 0 || (isLowSurrogate(unit) && high.empty())) {
+            reason = "its " + written + " is not a character a path can hold";
+            return false;
+        }
+        if (isHighSurrogate(unit)) {
+            high = written;
+            continue;
+        }
+        char32_t first = 0;
+        if (!high.empty() && escapedUnit(high, 0, first))
+            unit = 0x10000 + ((first - 0xD800) << 10) + (unit - 0xDC00);
+        appendUtf8(decoded, unit);
+        high.clear();
+    }
+    if (high.empty()) return true;
+    reason = "its " + high + " is half of a character, without its second half";
+    return false;
+}
+
 // A path as a project file writes it, relative to folder unless it starts at a
-// root or a drive; separators become "/", which every platform takes.
-NamedLibrary named(const std::string& written, const std::string& folder, const std::string& by) {
-    std::string path = written;
-    for (char& c : path) c = c == '\\' ? '/' : c;
-    const bool rooted = path[0] == '/' || (path.size() > 1 && path[1] == ':');
-    return NamedLibrary{rooted ? path : folder + path, by, written};
+// root or a drive, each part as its folder lists it; separators become "/",
+// which every platform takes.
+NamedLibrary named(const std::string& raw, const std::string& folder, const std::string& by,
+                   ListedPaths& paths) {
+    NamedLibrary library{"", by, raw, {}, false};
+    std::string written;
+    if (!decodeWritten(raw, written, library.problem)) written = raw;
+    library.asWritten = written;
+    for (char& c : written) c = c == '\\' ? '/' : c;
+    const bool rooted =
+        written.compare(0, 1, "/") == 0 || (written.size() > 1 && written[1] == ':');
+    const std::string base = rooted ? "" : folder;
+    // A path that names no file is shown as written.
+    if (!library.problem.empty()) library.path = folder + raw;
+    if (library.problem.empty() && !paths.resolve(base, written, library.path, library.problem))
+        library.path = base + written;
+    return library;
 }
 
 }  // namespace
@@ -72,8 +137,8 @@ ProjectFileKind projectFileKind(const std::string& path) {
                             : ProjectFileKind::Library;
 }
 
-bool readProjectFile(const std::string& path, ProjectFileKind kind, ProjectFile& file,
-                     std::string& reason) {
+bool readProjectFile(const std::string& path, ProjectFileKind kind, ListedPaths& paths,
+                     ProjectFile& file, std::string& reason) {
     std::string bytes;
     const bool workspace = kind == ProjectFileKind::Workspace;
     if (!platform::readSmallFile(path, kMaxProjectFileSize, bytes, reason, true)) {
@@ -96,7 +161,7 @@ bool readProjectFile(const std::string& path, ProjectFileKind kind, ProjectFile&
                    line.find("Targets") != line.npos) {
             inTargets = true;
         } else if (inTargets && quotedValue(line, value) && !value.empty()) {
-            file.entries.push_back(named(value, folder, path));
+            file.entries.push_back(named(value, folder, path, paths));
         } else if (!workspace && !listed && startsWithWord(line, "LibList")) {
             listed = true;
             if (!quotedValue(line, value))
@@ -105,7 +170,8 @@ bool readProjectFile(const std::string& path, ProjectFileKind kind, ProjectFile&
                 std::size_t end = value.find(';', start);
                 if (end == std::string::npos) end = value.size();
                 if (end > start)
-                    file.entries.push_back(named(value.substr(start, end - start), folder, path));
+                    file.entries.push_back(
+                        named(value.substr(start, end - start), folder, path, paths));
                 start = end + 1;
             }
         }

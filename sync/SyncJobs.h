@@ -14,15 +14,17 @@ namespace lorvex {
 // reported in order.
 struct SyncJob {
     NamedLibrary library;
-    std::string folder;     // under the output folder
-    bool toExport = false;  // or already reported as not exported
+    std::string folder;       // under the output folder
+    bool objectList = false;  // whether its folder gets the library's object list
+    bool toExport = false;    // or already reported as not exported
     SyncReport report;
 };
 
 // Decides, one library at a time and in order, which libraries are exported
-// and where: a library that cannot be opened, is named a second time, holds
-// no sources, or would take another one's folder is not. code rises to what
-// those say.
+// and where, and which get object lists: a runtime library, a library that
+// cannot be opened, is named a second time, holds no sources (but for an
+// empty ".pbl" where object lists are written), or would take another one's
+// folder is not. code rises to what those say.
 std::vector<SyncJob> planJobs(const std::vector<NamedLibrary>& libraries, const SyncRun& run,
                               int& code);
 
@@ -39,6 +41,7 @@ public:
     bool failed = false;
     bool changed = false;
     bool unread = false;
+    unsigned lineEndsOnly = 0;
 
 private:
     std::vector<SyncJob>& jobs_;

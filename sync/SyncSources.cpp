@@ -37,6 +37,15 @@ bool prepareOutput(const SyncOptions& options, platform::FolderLock& lock, std::
     return true;
 }
 
+// Files that git converted on commit differ from the exports only in line ends.
+std::string lineEndsHint(unsigned files, const SyncOptions& options) {
+    const bool lf = options.lineEnds == LineEnds::Lf;
+    return std::to_string(files) + (files == 1 ? " file differs" : " files differ") +
+           " from what this run writes only in line ends: " +
+           (lf ? "--eol=crlf writes CR LF, as the environment does"
+               : "--eol=lf writes LF, as git's checkout gives files it converted");
+}
+
 }  // namespace
 
 int syncSources(const SyncOptions& options, std::FILE* out, std::FILE* errors) {
@@ -50,7 +59,8 @@ int syncSources(const SyncOptions& options, std::FILE* out, std::FILE* errors) {
         readFiles.push_back(platform::identityOfPath(library.path));
     for (const std::string& path : list.projectFiles)
         readFiles.push_back(platform::identityOfPath(path));
-    const SyncRun run{options, SyncRules{readFiles, options.dryRun}, {}};
+    const bool noteLineEnds = options.encoding != SourceEncoding::Native;
+    const SyncRun run{options, SyncRules{readFiles, options.dryRun, noteLineEnds}, {}};
 
     int code = list.code;
     std::vector<SyncJob> jobs = planJobs(list.libraries, run, code);
@@ -61,8 +71,7 @@ int syncSources(const SyncOptions& options, std::FILE* out, std::FILE* errors) {
         LibraryReader reader;
         std::string reason;
         if (job.toExport && reader.open(job.library.path, reason)) {
-            LibrarySync sync(reader, job.library, job.folder, run);
-            if (sync.findSources()) sync.run(job.report);
+            LibrarySync(reader, job.library, job.folder, job.objectList, run).run(job.report);
         } else if (job.toExport) {
             job.report.errors.emplace_back(job.library.path, reason);
             job.report.unread = true;
@@ -71,6 +80,8 @@ int syncSources(const SyncOptions& options, std::FILE* out, std::FILE* errors) {
     });
     const std::string advice = reports.advice.advice();
     if (!advice.empty()) report(errors, "hint", advice);
+    if (reports.lineEndsOnly != 0)
+        report(errors, "hint", lineEndsHint(reports.lineEndsOnly, options));
     if (reports.unread) code = std::max<int>(code, kExitOpenError);
     if (reports.failed) code = std::max<int>(code, kExitExportFailed);
     if (options.dryRun && code == kExitDone && reports.changed) return kExitWouldChange;

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "sync/LineEnds.h"
+
 namespace lorvex {
 
 bool SyncRules::isRead(const platform::FileIdentity& identity) const {
@@ -10,11 +12,20 @@ bool SyncRules::isRead(const platform::FileIdentity& identity) const {
     });
 }
 
+void FileSyncer::noteLineEnds(const std::string& path, const std::string& bytes) {
+    // A file that differs only in line ends is at most twice as long.
+    std::string held;
+    if (platform::readSmallFile(path, 2 * std::uint64_t{bytes.size()} + 2, held, ignored_) &&
+        differOnlyInLineEnds(held, bytes))
+        ++lineEndsOnly_;
+}
+
 SyncResult FileSyncer::sync(const std::string& path, const std::string& bytes,
                             std::optional<std::uint32_t> modificationTime, std::string& reason,
                             bool mayExist) {
     platform::FileIdentity target;
     if (mayExist && comparer_.holds(path, bytes, target)) return SyncResult::Unchanged;
+    if (target.known && rules_.noteLineEnds) noteLineEnds(path, bytes);
     // A link, a folder or a pipe where the file goes is never replaced.
     if (mayExist && platform::exists(path) && !platform::isPlainFile(path)) {
         reason = "is not a plain file but a link, a folder or a pipe, which stays";

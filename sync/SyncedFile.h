@@ -17,6 +17,8 @@ struct SyncRules {
     const std::vector<platform::FileIdentity>& readFiles;
     // Only tell whether a file would be written; write nothing.
     bool dryRun = false;
+    // Whether to count files that differ only in their line ends.
+    bool noteLineEnds = false;
 
     bool isRead(const platform::FileIdentity& identity) const;
 };
@@ -35,9 +37,15 @@ public:
                     std::optional<std::uint32_t> modificationTime, std::string& reason,
                     bool mayExist = true);
 
+    // How many files sync found differing from their bytes only in line ends.
+    unsigned lineEndsOnly() const { return lineEndsOnly_; }
+
 private:
+    void noteLineEnds(const std::string& path, const std::string& bytes);
+
     const SyncRules& rules_;
     platform::FileComparer comparer_;
+    unsigned lineEndsOnly_ = 0;
     std::string ignored_;  // what fails after a failure already said
 };
 

@@ -82,7 +82,7 @@ TEST(Sync, EncodingsOfText) {
         ScopedTempDir dir;
         ASSERT_TRUE(
             buildLibrary(oneNode(c.unicode ? unicode : single, c.unicode)).writeTo("lib.pbl"));
-        std::vector<std::string> arguments{"-s", "-o", "out", "lib.pbl"};
+        std::vector<std::string> arguments{"-s", "--object-lists", "-o", "out", "lib.pbl"};
         arguments.insert(arguments.begin() + 1, c.options.begin(), c.options.end());
         const RunResult result = runLorvex(arguments);
         const std::string counts = std::to_string(c.files.size()) +
@@ -139,8 +139,83 @@ TEST(Sync, CommentsTextAndSectionsAsTheEnvironmentWritesThem) {
         if (c.extracted.empty()) continue;
         EXPECT_EQ(runLorvex({"-e", "lib.pbl"}).exitCode, 0);
         const std::string header = kHeader + "a.srw\r\n";
-        EXPECT_EQ(readFile("a.srw"), c.unicode ? "\xFF\xFE" + wide(header) + c.extracted
-                                               : header + c.extracted);
+        EXPECT_EQ(readFile("a.srw"),
+                  c.unicode ? "\xFF\xFE" + wide(header) + c.extracted : header + c.extracted);
+    }
+}
+
+// Object lists where the tree keeps them, empty libraries, runtime
+// libraries, and line ends as git's checkout gives them.
+TEST(Sync, ObjectListsEmptyLibrariesAndLineEnds) {
+    struct Case {
+        const char* setup;
+        std::vector<std::string> options;
+        int exitCode;
+        std::string output, errors;
+        std::map<std::string, std::string> files;  // under out
+    };
+    const std::string x = kBom + kHeader + "x.srw\r\n1\r\n2",
+                      y = kBom + kHeader + "y.srw\r\na\rb\r\n";
+    const std::string xLf = kBom + kHeader + "x.srw\n1\n2", a = "a.pbl -> out/a.pbl.src: ";
+    const std::string e = "e.pbl -> out/e.pbl.src: ",
+                      none = "e.pbl: no sources\nr.pbd: no sources\n";
+    const std::string aList = objectList("a.pbl", {"x.srw", "y.srw"}),
+                      eList = objectList("e.pbl", {});
+    const std::string lfHint =
+        "lorvex: hint: 1 file differs from what this run writes only in line "
+        "ends: --eol=lf writes LF, as git's checkout gives files it converted\n";
+    // clang-format off
+    const Case cases[] = {
+        // Into nothing, no object lists: the form of the current versions.
+        {"", {}, 0, a + "2 written, 0 unchanged, 0 removed\n" + none, "",
+         {{"a.pbl.src/x.srw", x}, {"a.pbl.src/y.srw", y}}},
+        {"", {"--object-lists"}, 0, a + "2 written, 0 unchanged, 0 removed\n" + e +
+         "0 written, 0 unchanged, 0 removed\nr.pbd: no sources\n", "",
+         {{"a.pbl.src/a.pbg", aList}, {"a.pbl.src/x.srw", x}, {"a.pbl.src/y.srw", y}, {"e.pbl.src/e.pbg", eList}}},
+        // A folder holding its object list: it is kept, and a new folder gets one too.
+        {"mkdir -p out/a.pbl.src && touch out/a.pbl.src/a.pbg", {"--prune"}, 0, a +
+         "2 written, 0 unchanged, 0 removed\n" + e + "0 written, 0 unchanged, 0 removed\nr.pbd: no sources\n", "",
+         {{"a.pbl.src/a.pbg", aList}, {"a.pbl.src/x.srw", x}, {"a.pbl.src/y.srw", y}, {"e.pbl.src/e.pbg", eList}}},
+        {"mkdir -p out/a.pbl.src && touch out/a.pbl.src/a.pbg", {"--check"}, 5, "write out/a.pbl.src/x.srw\n"
+         "write out/a.pbl.src/y.srw\nwrite out/a.pbl.src/a.pbg\nwrite out/e.pbl.src/e.pbg\n", "",
+         {{"a.pbl.src/a.pbg", ""}}},
+        // An empty library's folder is pruned; without object lists it writes nothing.
+        {"mkdir -p out/a.pbl.src out/e.pbl.src && echo 1 >out/a.pbl.src/a.pbg && touch out/e.pbl.src/e.pbg "
+         "out/e.pbl.src/z.srw", {"--prune"}, 0, a + "2 written, 0 unchanged, 0 removed\n" + e +
+         "0 written, 0 unchanged, 1 removed\nr.pbd: no sources\n", "",
+         {{"a.pbl.src/a.pbg", aList}, {"a.pbl.src/x.srw", x}, {"a.pbl.src/y.srw", y}, {"e.pbl.src/e.pbg", eList}}},
+        {"mkdir -p out/a.pbl.src out/e.pbl.src && echo 1 >out/a.pbl.src/a.pbg && touch out/e.pbl.src/e.pbg "
+         "out/e.pbl.src/z.srw", {"--prune", "--no-object-lists"}, 0, a + "2 written, 0 unchanged, 0 removed\n" +
+         none, "", {{"a.pbl.src/a.pbg", "1\n"}, {"a.pbl.src/x.srw", x}, {"a.pbl.src/y.srw", y},
+                    {"e.pbl.src/e.pbg", ""}, {"e.pbl.src/z.srw", ""}}},
+        // A folder without its object list gets none.
+        {"mkdir -p out/a.pbl.src out/e.pbl.src/e.pbg", {}, 0, a + "2 written, 0 unchanged, 0 removed\n" + none,
+         "", {{"a.pbl.src/x.srw", x}, {"a.pbl.src/y.srw", y}}},
+        // LF line ends but in a file git takes for binary; a file that differs only in line ends.
+        {"", {"--eol=lf"}, 0, a + "2 written, 0 unchanged, 0 removed\n" + none, "",
+         {{"a.pbl.src/x.srw", xLf}, {"a.pbl.src/y.srw", y}}},
+        {"mkdir -p out/a.pbl.src && printf '\\357\\273\\277$PBExportHeader$x.srw\\n1\\n2' >out/a.pbl.src/x.srw",
+         {}, 0, a + "2 written, 0 unchanged, 0 removed\n" + none, lfHint,
+         {{"a.pbl.src/x.srw", x}, {"a.pbl.src/y.srw", y}}},
+        {"", {"--eol=LF", "--encoding=native"}, 3, "", "lorvex: --eol=lf: does not go with "
+         "--encoding=native: its files keep their line ends as stored\n", {}},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.setup + (c.options.empty() ? "" : " " + c.options.front()));
+        ScopedTempDir dir;
+        ASSERT_TRUE(buildLibrary(oneNode({entry("x.srw", "1\r\n2"), entry("y.srw", "a\rb\r\n")}))
+                        .writeTo("a.pbl"));
+        ASSERT_TRUE(buildLibrary(oneNode({})).writeTo("e.pbl") &&
+                    buildLibrary(oneNode({})).writeTo("r.pbd"));
+        ASSERT_EQ(runShell(c.setup).exitCode, 0);
+        std::vector<std::string> arguments{"-s", "-o", "out", "a.pbl", "e.pbl", "r.pbd"};
+        arguments.insert(arguments.begin() + 1, c.options.begin(), c.options.end());
+        const RunResult result = runLorvex(arguments);
+        EXPECT_EQ(result.exitCode, c.exitCode);
+        EXPECT_EQ(result.output, c.output);
+        EXPECT_EQ(result.errors, c.errors);
+        EXPECT_EQ(filesUnder("out"), c.files);
     }
 }
 
@@ -189,7 +264,7 @@ TEST(Sync, RunsAgainTouchingOnlyWhatChanges) {
         {entry("a.srw", "one", 1087556400), entry("b.srw", "two"), entry(".lorvex-a.srw", "3")}));
     ASSERT_TRUE(library.writeTo("lib.pbl"));
     // A dry run into nothing: every file would be written, nothing is.
-    const RunResult dry = runLorvex({"-s", "--check", "-o", "out", "lib.pbl"});
+    const RunResult dry = runLorvex({"-s", "--check", "--object-lists", "-o", "out", "lib.pbl"});
     EXPECT_EQ(dry.output + std::to_string(dry.exitCode),
               "write out/lib.pbl.src/a.srw\nwrite out/lib.pbl.src/b.srw\n"
               "write out/lib.pbl.src/.lorvex-a.srw\nwrite out/lib.pbl.src/lib.pbg\n5");
@@ -202,7 +277,9 @@ TEST(Sync, RunsAgainTouchingOnlyWhatChanges) {
               "lorvex: lib.pbl: out/lib.pbl.src: is not a folder but a link to one\n");
     EXPECT_EQ(result.output, summary("lib.pbl", "0 written, 0 unchanged, 0 removed, 3 failed"));
     EXPECT_EQ(filesIn("elsewhere").size() + unlink("out/lib.pbl.src"), 0U);
-    EXPECT_EQ(runLorvex(sync).output, summary("lib.pbl", "3 written, 0 unchanged, 0 removed"));
+    // Runs after one that wrote the object list keep it up to date.
+    EXPECT_EQ(runLorvex({"-s", "--object-lists", "-o", "out", "lib.pbl"}).output,
+              summary("lib.pbl", "3 written, 0 unchanged, 0 removed"));
     EXPECT_EQ(readFile("out/lib.pbl.src/lib.pbg"),
               objectList("lib.pbl", {".lorvex-a.srw", "a.srw", "b.srw"}));
     struct stat status {};
@@ -240,39 +317,56 @@ TEST(Sync, RunsAgainTouchingOnlyWhatChanges) {
 
 TEST(Sync, WorkspacesTargetsAndTheirFolders) {
     ScopedTempDir dir;
-    ASSERT_EQ(runShell("mkdir -p shared w/app/t/lib w/shared").exitCode, 0);
-    for (const char* path : {"shared/s.pbl", "w/shared/s.pbl", "w/app/t/lib/a.pbl"})
+    ASSERT_EQ(runShell("mkdir -p shared w/app/t/lib w/shared w/app/t/amb w/app/t/AMB").exitCode, 0);
+    for (const char* path : {"shared/s.pbl", "w/shared/s.pbl", "w/app/t/lib/a.pbl",
+                             "w/app/t/rt.PBD", "w/app/t/cl.pbd"})
         ASSERT_TRUE(buildLibrary(oneNode({entry("x.srw", path)})).writeTo(path));
-    ASSERT_TRUE(buildLibrary(oneNode({entry("x.win", "")})).writeTo("w/app/t/rt.pbd"));
-    // Any line ends, a byte order mark, the keyword in any case, "\\" for a backslash.
+    ASSERT_TRUE(buildLibrary(oneNode({entry("x.srw", "")}))
+                    .writeTo("w/app/t/\xC3\xA9\xF0\x9F\x98\x80.pbl"));
+    // Any line ends, a byte order mark, the keyword in any case, "\\" for a
+    // backslash, a path in other letter case than the disk's.
     std::ofstream("w/app/app.pbw")
         << kBom +
                "Save Format v3.0(19990112)\r@begin Targets\r 0 "
-               "\"t\\\\app.pbt\";\r 1 \"no.pbt\";\r@end;\r"
+               "\"T\\\\App.pbt\";\r 1 \"no.pbt\";\r@end;\r"
                "DefaultExportEncode \"ANSI\";\rDefaultTarget \"t\\\\gone.pbt\";\r";
-    // The list first after a byte order mark; a single backslash is one too.
+    // The list first after a byte order mark; a single backslash is one too;
+    // "\uXXXX" is a UTF-16 unit; a runtime library is exported only when the
+    // command line names it too.
     std::ofstream("w/app/t/app.pbt")
-        << kBom + "LibList \"lib\\\\a.pbl;..\\\\..\\\\..\\\\shared\\\\"
-                  "s.pbl;lib\\a.pbl;gone.pbl;rt.pbd\";\nappname \"app\";\n";
+        << kBom +
+               "LibList \"lib\\\\a.pbl;..\\\\..\\\\..\\\\shared\\\\s.pbl;lib\\a.pbl;gone.pbl;"
+               "rt.PBD;cl.pbd;\\u00E9\\ud83d\\uDE00.pbl;Amb\\\\x.pbl;bad\\u0000.pbl;\\ud83d.pbl\";"
+               "\n"
+               "appname \"app\";\n";
     ASSERT_EQ(chdir("w"), 0);
-    const RunResult result = runLorvex({"-s", "-o", "ws", "app/app.pbw", "shared/s.pbl"});
+    const RunResult result =
+        runLorvex({"-s", "-o", "ws", "app/app.pbw", "shared/s.pbl", "app/t/cl.pbd"});
     ASSERT_EQ(chdir(".."), 0);
     EXPECT_EQ(result.exitCode, 4);
     EXPECT_EQ(
         result.output,
         "app/t/lib/a.pbl -> ws/app/t/lib/a.pbl.src: 1 written, 0 unchanged, 0 removed\n"
         "app/t/../../../shared/s.pbl -> ws/shared/s.pbl.src: 1 written, 0 unchanged, 0 removed\n"
-        "app/t/gone.pbl: not exported\napp/t/rt.pbd: no sources\nshared/s.pbl: not exported\n");
+        "app/t/gone.pbl: not exported\napp/t/rt.PBD: runtime library, not exported\n"
+        "app/t/cl.pbd -> ws/app/t/cl.pbd.src: 1 written, 0 unchanged, 0 removed\n"
+        "app/t/\xC3\xA9\xF0\x9F\x98\x80.pbl -> ws/app/t/\xC3\xA9\xF0\x9F\x98\x80.pbl.src: 1 "
+        "written, "
+        "0 unchanged, 0 removed\napp/t/Amb/x.pbl: not exported\napp/t/bad\\u0000.pbl: not "
+        "exported\napp/t/\\ud83d.pbl: not exported\nshared/s.pbl: not exported\n");
     EXPECT_EQ(
         result.errors,
         "lorvex: app/app.pbw: DefaultExportEncode \"ANSI\" is not followed: the sources are "
         "written as utf8 (choose with --encoding)\n"
         "lorvex: app/app.pbw: no.pbt: cannot read the target file: No such file or directory\n"
         "lorvex: app/t/app.pbt: gone.pbl: cannot open: No such file or directory\n"
-        "lorvex: shared/s.pbl: its folder ws/shared/s.pbl.src is that of "
+        "lorvex: app/t/app.pbt: Amb\\x.pbl: its part Amb matches AMB and amb, which differ only "
+        "in letter case\nlorvex: app/t/app.pbt: bad\\u0000.pbl: its \\u0000 is not a character a "
+        "path can hold\nlorvex: app/t/app.pbt: \\ud83d.pbl: its \\ud83d is half of a character, "
+        "without its second half\nlorvex: shared/s.pbl: its folder ws/shared/s.pbl.src is that of "
         "app/t/../../../shared/s.pbl; not exported\n");
     EXPECT_EQ(readFile("w/ws/shared/s.pbl.src/x.srw"), kBom + kHeader + "x.srw\r\nshared/s.pbl");
-    EXPECT_EQ(filesIn("w/ws/app/t/lib/a.pbl.src"), (std::vector<std::string>{"a.pbg", "x.srw"}));
+    EXPECT_EQ(filesIn("w/ws/app/t/lib/a.pbl.src"), std::vector<std::string>{"x.srw"});
     // An absolute path is taken relative to the current folder.
     char here[4096];
     ASSERT_NE(getcwd(here, sizeof here), nullptr);
@@ -365,7 +459,7 @@ TEST(Sync, NeverLosesOrDoublesAFile) {
         if (c.damage != nullptr) c.damage(library);
         ASSERT_TRUE(library.writeTo("lib.pbl"));
         ASSERT_EQ(runShell(c.setup).exitCode, 0);
-        std::vector<std::string> arguments{"-s", "-o", "out", "lib.pbl"};
+        std::vector<std::string> arguments{"-s", "--object-lists", "-o", "out", "lib.pbl"};
         arguments.insert(arguments.end(), c.arguments.begin(), c.arguments.end());
         const RunResult result = runLorvex(arguments);
         EXPECT_EQ(result.exitCode, c.exitCode);

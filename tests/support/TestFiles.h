@@ -8,7 +8,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 
 #include "cli/CommandLine.h"
@@ -43,6 +45,20 @@ inline std::vector<std::string> filesIn(const std::string& directory) {
     std::vector<std::string> names;
     for (std::string name; std::getline(listing, name);) names.push_back(name);
     return names;
+}
+
+// Every plain file under a folder, by its path below it, with its bytes.
+inline std::map<std::string, std::string> filesUnder(const std::string& folder) {
+    std::map<std::string, std::string> files;
+    std::error_code error;
+    for (std::filesystem::recursive_directory_iterator it(folder, error), end; !error && it != end;
+         it.increment(error)) {
+        if (!it->is_regular_file(error)) continue;
+        std::ifstream in(it->path(), std::ios::binary);
+        files[std::filesystem::relative(it->path(), folder, error).generic_string()] =
+            std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    return files;
 }
 
 // A fresh empty directory that is the current directory for its lifetime.
