@@ -12,6 +12,7 @@
 // Every name is one name in the folder: a name holding a separator is refused.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -86,6 +87,24 @@ private:
 
     std::intptr_t handle_ = -1;  // a descriptor on POSIX systems, a HANDLE on Windows
     std::string path_;
+};
+
+// Whether names in the folder that differ in letter case name one file,
+// told without its own name or inode numbers: always on Windows; elsewhere,
+// when mayWrite, by creating a file of the temporary form and looking it up
+// in the other letter case; otherwise (or when it cannot be created) by
+// looking up an entry whose name has letters in the other case. A folder
+// without such an entry tells case apart. A dry run whose folder is missing
+// passes the nearest folder above it that exists.
+[[nodiscard]] bool folderIgnoresCase(const Folder& folder, bool mayWrite);
+
+// The answer a run goes by: the folder's own, or the one a test gives for
+// every folder in place of a mount that ignores case.
+struct CaseProbe {
+    std::optional<bool> given;
+    [[nodiscard]] bool ignoresCase(const Folder& folder, bool mayWrite) const {
+        return given ? *given : folderIgnoresCase(folder, mayWrite);
+    }
 };
 
 }  // namespace lorvex::platform

@@ -1,6 +1,6 @@
 // Folders held by a handle: what is written, renamed and removed through one
 // stays in the folder opened, whatever becomes of its path; folders below are
-// made by anyone but never reached through a link.
+// made by anyone but never reached through a link; letter case is probed.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -80,6 +80,26 @@ TEST(Folder, MakesFoldersAnyoneMadeButNeverOneThroughALink) {
         EXPECT_EQ(here.openFolder(c.name, child, reason), c.made);
     }
     EXPECT_EQ(filesIn("made"), std::vector<std::string>{});
+}
+
+TEST(Folder, TellsWhetherItIgnoresLetterCase) {
+    ScopedTempDir dir;
+    ASSERT_EQ(mkdir("2024", 0777) | mkdir("both", 0777) | mkdir("named", 0777), 0);
+    for (const char* file : {"both/a", "both/A", "named/W_A.srw"}) std::ofstream{file};
+    // A file system here tells case apart, found by writing or by looking, and
+    // the probe leaves nothing behind; a test's answer stands for every folder.
+    for (const char* path : {"2024", "both", "named"}) {
+        SCOPED_TRACE(path);
+        Folder folder;
+        std::string reason;
+        ASSERT_TRUE(folder.open(path, reason));
+        const std::vector<std::string> before = filesIn(path);
+        EXPECT_FALSE(platform::folderIgnoresCase(folder, true) ||
+                     platform::folderIgnoresCase(folder, false));
+        EXPECT_EQ(filesIn(path), before);
+        EXPECT_TRUE(platform::CaseProbe{true}.ignoresCase(folder, false));
+        EXPECT_FALSE(platform::CaseProbe{}.ignoresCase(folder, true));
+    }
 }
 
 }  // namespace
