@@ -152,4 +152,8 @@ int runCommandLine(int argc, const char* const* argv, std::FILE* out, std::FILE*
     return kExitDone;
 }
 
+bool writesFiles(int argc, const char* const* argv) {
+    return argc > 1 && (equalsIgnoringCase(argv[1], "-s") || equalsIgnoringCase(argv[1], "-e"));
+}
+
 }  // namespace lorvex

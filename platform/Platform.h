@@ -135,6 +135,12 @@ private:
     std::intptr_t handle_ = -1;
 };
 
+// From here on, a write to a pipe nobody reads, or past the limit of a
+// file's size, fails as a full disk does instead of ending the process
+// (POSIX systems: SIGPIPE and SIGXFSZ are ignored; nothing to do on Windows).
+// For commands whose job is the files they write, not their output.
+void letFailedWritesReturn();
+
 // Calls work(i) once for each i below count, on as many threads as there are
 // processors (this one among them), and returns when all calls have returned;
 // fewer threads run when no more can be started.

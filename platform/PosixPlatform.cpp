@@ -5,6 +5,7 @@
 #include <iconv.h>
 #include <locale.h>
 #include <pthread.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <wctype.h>
@@ -163,6 +164,11 @@ bool isAbsolutePath(const std::string& path) {
 
 bool isPathSeparator(char c) {
     return c == '/';
+}
+
+void letFailedWritesReturn() {
+    signal(SIGPIPE, SIG_IGN);
+    signal(SIGXFSZ, SIG_IGN);
 }
 
 namespace {

@@ -150,6 +150,8 @@ bool FolderLock::take(const Folder& folder, bool wait, bool& busy, std::string& 
     return take(folder.path().empty() ? "." : folder.path(), wait, busy, reason);
 }
 
+void letFailedWritesReturn() {}  // Windows has no signals for failed writes
+
 }  // namespace lorvex::platform
 
 #endif  // ifdef _WIN32
