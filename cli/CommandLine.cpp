@@ -57,7 +57,7 @@ bool openLibrary(LibraryReader& reader, const std::string& path, const std::stri
 int checkLibraries(const std::vector<std::string>& paths, std::FILE* out, std::FILE* errors) {
     int code = kExitDone;
     for (const std::string& path : paths) {
-        const std::string prefix = paths.size() > 1 ? path + ": " : "";
+        const std::string prefix = paths.size() > 1 ? printable(path) + ": " : "";
         LibraryReader reader;
         if (!openLibrary(reader, path, prefix, out, errors)) {
             code = std::max<int>(code, kExitOpenError);

@@ -251,6 +251,8 @@ TEST_F(CommandLine, Checks) {
         {{"-t", "."}, 2, kOpenError, "lorvex: .: cannot open: Is a directory\n"},
         {{"-t", "seven", "empty.pbl"}, 2, "seven: " + kOpenError + "empty.pbl: Checked 0 entries: 0 intact\n",
          "lorvex: seven: not a library: only 7 bytes long\n"},
+        {{"-t", "a\tb\n.pbl", "empty.pbl"}, 2, "a\\tb\\n.pbl: " + kOpenError + "empty.pbl: Checked 0 entries: 0 intact\n",
+         "lorvex: a\\tb\\n.pbl: cannot open: No such file or directory\n"},
         {{"-t", "cut", "seven", "sample.pbl"}, 4, "cut: PCODE\\\xC3\xA7\\n\\x1b\\xff.win: data block at " + cutBlock + " cannot be read: "
          "the library is truncated\ncut: Checked 6 entries: 1 damaged\nseven: " + kOpenError +
          "sample.pbl: Checked 16 entries: 16 intact\n",
