@@ -80,10 +80,10 @@ private:
     friend class FileComparer;
     friend class FolderLock;
 
-    // Whether name is one name in a folder: no separator; for a folder also
-    // not empty, "." or "..".
-    static bool isOneName(const std::string& name, std::string& reason);
-    static bool isFolderName(const std::string& name, std::string& reason);
+    // Whether this folder is open and name is one name in it: no separator;
+    // for a folder also not empty, "." or "..".
+    bool isOneName(const std::string& name, std::string& reason) const;
+    bool isFolderName(const std::string& name, std::string& reason) const;
 
     std::intptr_t handle_ = -1;  // a descriptor on POSIX systems, a HANDLE on Windows
     std::string path_;

@@ -37,14 +37,15 @@ Folder& Folder::operator=(Folder&& other) noexcept {
     return *this;
 }
 
-bool Folder::isOneName(const std::string& name, std::string& reason) {
+bool Folder::isOneName(const std::string& name, std::string& reason) const {
+    if (!isOpen()) return (reason = "is in a folder that is not open", false);
     for (const char c : name) {
         if (isPathSeparator(c)) return (reason = "is not a name in the folder", false);
     }
     return true;
 }
 
-bool Folder::isFolderName(const std::string& name, std::string& reason) {
+bool Folder::isFolderName(const std::string& name, std::string& reason) const {
     if (name.empty() || name == "." || name == "..") return (reason = "is not a folder", false);
     return isOneName(name, reason);
 }

@@ -3,11 +3,11 @@
 // Everything that differs between POSIX systems and Windows, in one place
 // with platform/Folder.h (folders held open, and the names in them): files by
 // path, positioned reads, file identity, files created beside others for
-// atomic replacement, modification times, folders, and code page conversion. Windows gets paths as UTF-16:
-// converted from UTF-8 when they are valid UTF-8 (names from Unicode-era
-// libraries), else from the ANSI code page, as the command line and
-// single-byte names come. Functions that can fail return false and say why
-// in reason, as the system says it.
+// atomic replacement, modification times, folders, and code page conversion.
+// Windows gets paths as UTF-16: converted from UTF-8 when they are valid UTF-8
+// (names from Unicode-era libraries), else from the ANSI code page, as the
+// command line and single-byte names come. Functions that can fail return
+// false and say why in reason, as the system says it.
 
 #include <cstddef>
 #include <cstdint>

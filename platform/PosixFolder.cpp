@@ -154,7 +154,7 @@ bool FileComparer::holds(const Folder& folder, const std::string& name, const st
                          FileIdentity& identity) {
     std::string ignored;
     identity = FileIdentity{};
-    return Folder::isOneName(name, ignored) &&
+    return folder.isOneName(name, ignored) &&
            holdsAt(static_cast<int>(folder.handle_), name, bytes, piece_, identity);
 }
 

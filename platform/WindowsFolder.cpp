@@ -135,7 +135,9 @@ ItemStatus Folder::look(const std::string& name) const {
     return status;
 }
 
+// By path, as the rest: only an open folder, lest a path left empty list the current one.
 bool Folder::list(std::vector<FolderItem>& items, std::string& reason) const {
+    if (!isOpen()) return (reason = "is not open", false);
     return listFolder(path_.empty() ? "." : path_, items, reason);
 }
 
@@ -143,10 +145,12 @@ bool FileComparer::holds(const Folder& folder, const std::string& name, const st
                          FileIdentity& identity) {
     std::string ignored;
     identity = FileIdentity{};
-    return Folder::isOneName(name, ignored) && holds(folder.pathOf(name), bytes, identity);
+    return folder.isOneName(name, ignored) && holds(folder.pathOf(name), bytes, identity);
 }
 
 bool FolderLock::take(const Folder& folder, bool wait, bool& busy, std::string& reason) {
+    busy = false;
+    if (!folder.isOpen()) return (reason = "is not open", false);
     return take(folder.path().empty() ? "." : folder.path(), wait, busy, reason);
 }
 
