@@ -57,7 +57,7 @@ bool openLibrary(LibraryReader& reader, const std::string& path, const std::stri
 int checkLibraries(const std::vector<std::string>& paths, std::FILE* out, std::FILE* errors) {
     int code = kExitDone;
     for (const std::string& path : paths) {
-        const std::string prefix = paths.size() > 1 ? path + ": " : "";
+        const std::string prefix = paths.size() > 1 ? printable(path) + ": " : "";
         LibraryReader reader;
         if (!openLibrary(reader, path, prefix, out, errors)) {
             code = std::max<int>(code, kExitOpenError);
@@ -150,6 +150,10 @@ int runCommandLine(int argc, const char* const* argv, std::FILE* out, std::FILE*
     if (!openLibrary(reader, rest.front(), "", out, errors)) return kExitOpenError;
     listEntries(reader, out);
     return kExitDone;
+}
+
+bool writesFiles(int argc, const char* const* argv) {
+    return argc > 1 && (equalsIgnoringCase(argv[1], "-s") || equalsIgnoringCase(argv[1], "-e"));
 }
 
 }  // namespace lorvex

@@ -11,4 +11,8 @@ namespace lorvex {
 // on errors what failed.
 int runCommandLine(int argc, const char* const* argv, std::FILE* out, std::FILE* errors);
 
+// Whether the command line's job is the files it writes (-s, -e) rather than
+// its output (-v, -l, -t).
+bool writesFiles(int argc, const char* const* argv);
+
 }  // namespace lorvex

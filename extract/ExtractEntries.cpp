@@ -14,16 +14,19 @@ namespace lorvex {
 
 namespace {
 
+// The name of the file an entry goes to: no separator in it.
+const char* outputName(const CurrentEntry& entry) {
+    return entry.displayName + baseNameOffset(entry.displayName);
+}
+
 // Writes entry to the file of its output name in folder; an export counts
-// only when the whole file reached the disk. Output names hold no separator.
-// With sectionVisited, the binary data section is judged by that set (see
-// ExportWriter::write).
+// only when the whole file reached the disk. With sectionVisited, the binary
+// data section is judged by that set (see ExportWriter::write).
 bool exportEntry(LibraryReader& reader, const CurrentEntry& entry, VisitedSet& visited,
-                 const std::string& folder, OutputFile& file, std::FILE* errors,
+                 const platform::Folder& folder, OutputFile& file, std::FILE* errors,
                  VisitedSet* sectionVisited = nullptr) {
-    const std::string outputName = folder + (entry.displayName + baseNameOffset(entry.displayName));
     std::string reason;
-    bool exported = file.create(outputName, reader.file().identity(), reason);
+    bool exported = file.create(folder, outputName(entry), reader.file().identity(), reason);
     if (exported) {
         exported = ExportWriter(reader.file(), reader.generation())
                        .write(entry, visited, file, reason, sectionVisited);
@@ -31,7 +34,7 @@ bool exportEntry(LibraryReader& reader, const CurrentEntry& entry, VisitedSet& v
         std::string closing;
         if (!file.close(entry.modificationTime, closing)) exported = false, reason = closing;
     }
-    if (!exported) report(errors, outputName, reason);
+    if (!exported) report(errors, folder.pathOf(outputName(entry)), reason);
     return exported;
 }
 
@@ -79,9 +82,12 @@ bool extractEntries(LibraryReader& reader, const std::string& libraryName,
         report(errors, folder, "cannot create the folder: " + reason);
         return false;
     }
-    // Names are joined to the folder as they are: they hold no separator.
-    const char last = folder.empty() ? '/' : folder.back();
-    const std::string prefix = last == '/' || last == '\\' ? folder : folder + '/';
+    // Opened once: every file goes into this folder, whatever happens to its path.
+    platform::Folder output;
+    if (!output.open(folder, reason)) {
+        report(errors, folder.empty() ? "." : folder, "cannot open the folder: " + reason);
+        return false;
+    }
     OutputFile file;
     if (names.empty() || names.front() == "*.*") {
         // Entries of one extraction of all may not share data blocks: a chain
@@ -90,7 +96,7 @@ bool extractEntries(LibraryReader& reader, const std::string& libraryName,
         VisitedSet exported(reader.file().size(), DataBlock::kSize);
         bool intact = true;
         reader.forEachEntry([&](const CurrentEntry& entry, std::uint32_t) {
-            return intact = exportEntry(reader, entry, exported, prefix, file, errors);
+            return intact = exportEntry(reader, entry, exported, output, file, errors);
         });
         return intact;
     }
@@ -116,11 +122,10 @@ bool extractEntries(LibraryReader& reader, const std::string& libraryName,
         const bool guarded = request.matched && matchedNames.insert(request.name).second;
         if (guarded && entry.companionFirstBlock != 0 &&
             !companions.claim(entry.companionFirstBlock, reason)) {
-            report(errors, prefix + (entry.displayName + baseNameOffset(entry.displayName)),
-                   reason);
+            report(errors, output.pathOf(outputName(entry)), reason);
             return false;
         }
-        if (!exportEntry(reader, entry, guarded ? matchedBlocks : own, prefix, file, errors,
+        if (!exportEntry(reader, entry, guarded ? matchedBlocks : own, output, file, errors,
                          guarded ? &own : nullptr))
             return false;
     }

@@ -10,7 +10,8 @@ namespace lorvex {
 
 // "-e": exports every entry, or each named one, to a file of its own in
 // folder (the current directory when empty; created with its parents when
-// missing), with the entry's stored time. Named extraction prints an
+// missing, then opened once, so that every file goes into the folder so
+// opened), with the entry's stored time. Named extraction prints an
 // extracting line for each entry it finds, a pattern standing for the display
 // names it matches; names it does not find are reported on errors and skipped.
 // False when an export failed: the extraction then stopped there, and errors

@@ -15,12 +15,12 @@ OutputFile::~OutputFile() {
     if (descriptor_ >= 0) platform::abandonFile(descriptor_);
 }
 
-bool OutputFile::create(const std::string& path, const platform::FileIdentity& library,
-                        std::string& reason) {
+bool OutputFile::create(const platform::Folder& folder, const std::string& name,
+                        const platform::FileIdentity& library, std::string& reason) {
     if (descriptor_ >= 0) platform::abandonFile(descriptor_);
     used_ = 0;
     failed_ = false;
-    if (platform::createForWriting(path, library, descriptor_, reason)) return true;
+    if (folder.createForWriting(name, library, descriptor_, reason)) return true;
     descriptor_ = -1;
     reason = "cannot create: " + reason;
     return false;

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "extract/ByteSink.h"
-#include "platform/Platform.h"
+#include "platform/Folder.h"
 
 namespace lorvex {
 
@@ -20,10 +20,11 @@ public:
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
 
-    // Creates or empties path. False, with reason, when it cannot be opened
-    // for writing, is a link, or is the library itself (which is then untouched).
-    [[nodiscard]] bool create(const std::string& path, const platform::FileIdentity& library,
-                              std::string& reason);
+    // Creates or empties the file name in folder. False, with reason, when it
+    // cannot be opened for writing, is a link, or is the library itself
+    // (which is then untouched).
+    [[nodiscard]] bool create(const platform::Folder& folder, const std::string& name,
+                              const platform::FileIdentity& library, std::string& reason);
     void write(const void* bytes, std::size_t count) override;
     // Flushes, gives the file the stored time and closes; false, with reason,
     // when any write, the flush, the time or the close failed.

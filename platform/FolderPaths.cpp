@@ -1,6 +1,7 @@
+#include <utility>
 #include <vector>
 
-#include "platform/Platform.h"
+#include "platform/Folder.h"
 
 namespace lorvex::platform {
 
@@ -23,6 +24,36 @@ bool makeFolders(const std::string& path, std::string& reason) {
         if (!makeFolder(path.substr(0, *end), reason)) return false;
     }
     return true;
+}
+
+Folder::Folder(Folder&& other) noexcept : handle_(other.handle_), path_(std::move(other.path_)) {
+    other.handle_ = -1;
+}
+
+// The handle this one held goes with other.
+Folder& Folder::operator=(Folder&& other) noexcept {
+    std::swap(handle_, other.handle_);
+    std::swap(path_, other.path_);
+    return *this;
+}
+
+bool Folder::isOneName(const std::string& name, std::string& reason) const {
+    if (!isOpen()) return (reason = "is in a folder that is not open", false);
+    for (const char c : name) {
+        if (isPathSeparator(c)) return (reason = "is not a name in the folder", false);
+    }
+    return true;
+}
+
+bool Folder::isFolderName(const std::string& name, std::string& reason) const {
+    if (name.empty() || name == "." || name == "..") return (reason = "is not a folder", false);
+    return isOneName(name, reason);
+}
+
+std::string Folder::pathOf(const std::string& name) const {
+    if (path_.empty()) return name;
+    const char last = path_.back();
+    return path_ + (last == '/' || last == '\\' ? "" : "/") + name;
 }
 
 }  // namespace lorvex::platform

@@ -1,13 +1,13 @@
 #pragma once
 
-// Everything that differs between POSIX systems and Windows, in one place:
-// files by path, positioned reads, file identity, export files created without
-// following links or emptying the library, atomic replacement, modification
-// times, folders, and code page conversion. Windows gets paths as UTF-16:
-// converted from UTF-8 when they are valid UTF-8 (names from Unicode-era
-// libraries), else from the ANSI code page, as the command line and
-// single-byte names come. Functions that can fail return false and say why
-// in reason, as the system says it.
+// Everything that differs between POSIX systems and Windows, in one place
+// with platform/Folder.h (folders held open, and the names in them): files by
+// path, positioned reads, file identity, files created beside others for
+// atomic replacement, modification times, folders, and code page conversion.
+// Windows gets paths as UTF-16: converted from UTF-8 when they are valid UTF-8
+// (names from Unicode-era libraries), else from the ANSI code page, as the
+// command line and single-byte names come. Functions that can fail return
+// false and say why in reason, as the system says it.
 
 #include <cstddef>
 #include <cstdint>
@@ -17,6 +17,8 @@
 #include <vector>
 
 namespace lorvex::platform {
+
+class Folder;  // platform/Folder.h
 
 // Identity of a file on disk, to tell whether two names are one file.
 struct FileIdentity {
@@ -38,11 +40,6 @@ FileIdentity identityOf(int descriptor);
 // Reads up to n bytes at offset; returns how many arrived (fewer at the end).
 std::size_t readAt(int descriptor, std::uint64_t offset, void* destination, std::size_t n);
 
-// Creates path, or empties it when it exists, for writing. Refuses the library
-// itself, a symbolic link (or other reparse point), and on Windows a name the
-// file system takes for something else; a pipe without reader fails at once.
-[[nodiscard]] bool createForWriting(const std::string& path, const FileIdentity& library,
-                                    int& descriptor, std::string& reason);
 // A new file beside path, under a name of its own, for replacing path
 // atomically: ".lorvex-<file name>.<process>-<number>".
 [[nodiscard]] bool createTemporaryFor(const std::string& path, int& descriptor,
@@ -69,6 +66,9 @@ public:
     // bytes; when it does not, identity tells which file is there, if any.
     [[nodiscard]] bool holds(const std::string& path, const std::string& bytes,
                              FileIdentity& identity);
+    // The same for the file name in folder.
+    [[nodiscard]] bool holds(const Folder& folder, const std::string& name,
+                             const std::string& bytes, FileIdentity& identity);
 
 private:
     std::vector<char> piece_;
@@ -116,10 +116,11 @@ public:
     FolderLock(const FolderLock&) = delete;
     FolderLock& operator=(const FolderLock&) = delete;
 
-    // Takes the lock, waiting while another process holds it; whileWaiting is
-    // called once before such a wait. False, with reason, when it cannot be taken.
-    template <typename WhileWaiting>
-    [[nodiscard]] bool acquire(const std::string& folder, WhileWaiting whileWaiting,
+    // Takes the lock on a folder (its path, or a Folder), waiting while
+    // another process holds it; whileWaiting is called once before such a
+    // wait. False, with reason, when it cannot be taken.
+    template <typename Where, typename WhileWaiting>
+    [[nodiscard]] bool acquire(const Where& folder, WhileWaiting whileWaiting,
                                std::string& reason) {
         bool busy = false;
         if (take(folder, false, busy, reason)) return true;
@@ -130,8 +131,15 @@ public:
 
 private:
     [[nodiscard]] bool take(const std::string& folder, bool wait, bool& busy, std::string& reason);
+    [[nodiscard]] bool take(const Folder& folder, bool wait, bool& busy, std::string& reason);
     std::intptr_t handle_ = -1;
 };
+
+// From here on, a write to a pipe nobody reads, or past the limit of a
+// file's size, fails as a full disk does instead of ending the process
+// (POSIX systems: SIGPIPE and SIGXFSZ are ignored; nothing to do on Windows).
+// For commands whose job is the files they write, not their output.
+void letFailedWritesReturn();
 
 // Calls work(i) once for each i below count, on as many threads as there are
 // processors (this one among them), and returns when all calls have returned;

@@ -1,12 +1,11 @@
 // The build picks this file everywhere but Windows; there it compiles to nothing.
 #ifndef _WIN32
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <iconv.h>
 #include <locale.h>
 #include <pthread.h>
-#include <sys/file.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <wctype.h>
@@ -18,23 +17,12 @@
 #include <cstring>
 
 #include "platform/Platform.h"
+#include "platform/PosixCalls.h"
 
 namespace lorvex::platform {
 
-namespace {
-FileIdentity identityOf(const struct stat& status) {
-    return FileIdentity{static_cast<std::uint64_t>(status.st_dev),
-                        static_cast<std::uint64_t>(status.st_ino), true};
-}
-}  // namespace
-
-namespace {
-// Why the last system call failed, as the system says it.
-bool failed(std::string& reason) {
-    reason = std::strerror(errno);
-    return false;
-}
-}  // namespace
+using posix::failed;
+using posix::identityOf;
 
 bool openForReading(const std::string& path, int& descriptor, std::string& reason) {
     // Non-blocking, so that a pipe without writer cannot hang the open.
@@ -96,79 +84,6 @@ bool writeAll(int descriptor, const void* bytes, std::size_t count, std::string&
     return true;
 }
 
-bool createForWriting(const std::string& path, const FileIdentity& library, int& descriptor,
-                      std::string& reason) {
-    // Opened without truncation, so the library can be recognised before any
-    // harm; non-blocking, so a pipe without reader fails instead of hanging.
-    descriptor = ::open(path.c_str(),
-                        O_WRONLY | O_CREAT | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC, 0666);
-    if (descriptor < 0) {
-        reason = errno == ELOOP ? "is a symbolic link" : std::strerror(errno);
-        return false;
-    }
-    struct stat status {};
-    if (fstat(descriptor, &status) != 0) {
-        reason = std::strerror(errno);
-    } else if (sameFile(identityOf(status), library)) {
-        reason = "is the library being read";
-    } else if (S_ISREG(status.st_mode) && status.st_nlink > 1) {
-        reason = "has other hard links, which would change too";
-    } else if (S_ISREG(status.st_mode) && status.st_size != 0 && ftruncate(descriptor, 0) != 0) {
-        reason = std::strerror(errno);
-    } else {
-        if (!S_ISREG(status.st_mode))
-            fcntl(descriptor, F_SETFL, fcntl(descriptor, F_GETFL) & ~O_NONBLOCK);
-        return true;
-    }
-    ::close(descriptor);
-    descriptor = -1;
-    return false;
-}
-
-bool createTemporaryFor(const std::string& path, int& descriptor, std::string& temporaryPath,
-                        std::string& reason) {
-    // A name of this process's own, created only if new; the file gets the
-    // permissions any new file gets here.
-    static const auto process = static_cast<unsigned long>(getpid());  // never changes
-    const std::size_t slash = path.rfind('/');
-    const std::size_t base = slash == std::string::npos ? 0 : slash + 1;
-    for (unsigned attempt = 0; attempt < 100; ++attempt) {
-        temporaryPath = path.substr(0, base) + temporaryName(path.substr(base), process, attempt);
-        descriptor = ::open(temporaryPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (descriptor >= 0) return true;
-        if (errno != EEXIST) return failed(reason);
-    }
-    return failed(reason);
-}
-
-bool FileComparer::holds(const std::string& path, const std::string& bytes,
-                         FileIdentity& identity) {
-    identity = FileIdentity{};
-    const int descriptor = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (descriptor < 0) return false;
-    // A piece at a time, the last one a byte longer than what is left: a
-    // regular file reads short only at its end, so one read tells a shorter
-    // or longer file, and the usual small file takes one read in all.
-    piece_.resize(64 * 1024);
-    bool same = true;
-    for (std::size_t done = 0;;) {
-        const std::size_t rest = bytes.size() - done;
-        const bool last = rest < piece_.size();
-        const std::size_t want = last ? rest + 1 : piece_.size();
-        ssize_t got;
-        do got = pread(descriptor, piece_.data(), want, static_cast<off_t>(done));
-        while (got < 0 && errno == EINTR);
-        const std::size_t compared = last ? rest : want;
-        same = got == static_cast<ssize_t>(compared) &&
-               std::memcmp(piece_.data(), bytes.data() + done, compared) == 0;
-        if (!same || last) break;
-        done += want;
-    }
-    if (!same) identity = identityOf(descriptor);
-    ::close(descriptor);
-    return same;
-}
-
 bool setModificationTime(int descriptor, std::uint32_t secondsSince1970, std::string& reason) {
     const struct timespec times[2] = {{static_cast<time_t>(secondsSince1970), 0},
                                       {static_cast<time_t>(secondsSince1970), 0}};
@@ -181,14 +96,6 @@ bool closeFile(int descriptor, std::string& reason) {
 
 void abandonFile(int descriptor) {
     ::close(descriptor);
-}
-
-bool replaceFile(const std::string& from, const std::string& to, std::string& reason) {
-    return std::rename(from.c_str(), to.c_str()) == 0 || failed(reason);
-}
-
-bool removeFile(const std::string& path, std::string& reason) {
-    return ::unlink(path.c_str()) == 0 || failed(reason);
 }
 
 bool readSmallFile(const std::string& path, std::uint64_t limit, std::string& bytes,
@@ -242,23 +149,6 @@ bool exists(const std::string& path) {
     return lstat(path.c_str(), &status) == 0;
 }
 
-bool listFolder(const std::string& path, std::vector<FolderItem>& items, std::string& reason) {
-    DIR* folder = opendir(path.c_str());
-    if (folder == nullptr) return failed(reason);
-    while (const dirent* item = readdir(folder)) {
-        FolderItem found{item->d_name, item->d_type == DT_REG};
-        if (item->d_type == DT_UNKNOWN) {
-            struct stat status {};
-            found.plainFile =
-                fstatat(dirfd(folder), item->d_name, &status, AT_SYMLINK_NOFOLLOW) == 0 &&
-                S_ISREG(status.st_mode);
-        }
-        items.push_back(std::move(found));
-    }
-    closedir(folder);
-    return true;
-}
-
 std::string currentFolder() {
     std::vector<char> buffer(4096);
     while (getcwd(buffer.data(), buffer.size()) == nullptr) {
@@ -276,21 +166,9 @@ bool isPathSeparator(char c) {
     return c == '/';
 }
 
-FolderLock::~FolderLock() {
-    if (handle_ >= 0) ::close(static_cast<int>(handle_));  // which lets the lock go
-}
-
-bool FolderLock::take(const std::string& folder, bool wait, bool& busy, std::string& reason) {
-    busy = false;
-    if (handle_ < 0) handle_ = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (handle_ < 0) return failed(reason);
-    // A lock on the folder itself: no file of its own, none left behind.
-    int result;
-    do result = flock(static_cast<int>(handle_), LOCK_EX | (wait ? 0 : LOCK_NB));
-    while (result != 0 && errno == EINTR);
-    busy = result != 0 && errno == EWOULDBLOCK;
-    if (result != 0) reason = std::strerror(errno);
-    return result == 0;
+void letFailedWritesReturn() {
+    signal(SIGPIPE, SIG_IGN);
+    signal(SIGXFSZ, SIG_IGN);
 }
 
 namespace {

@@ -10,10 +10,23 @@
 #include <cstring>
 
 #include "platform/Platform.h"
+#include "platform/WindowsCalls.h"
 
 namespace lorvex::platform {
 
 namespace {
+
+std::string utf8Of(const wchar_t* wide) {
+    const int length = WideCharToMultiByte(CP_UTF8, 0, wide, -1, nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<std::size_t>(length > 0 ? length : 1), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide, -1, utf8.data(), length, nullptr, nullptr);
+    utf8.resize(utf8.size() - 1);
+    return utf8;
+}
+
+}  // namespace
+
+namespace windows {
 
 std::wstring widePath(const std::string& path) {
     UINT codePage = CP_UTF8;
@@ -32,15 +45,6 @@ std::wstring widePath(const std::string& path) {
     return wide;
 }
 
-std::string utf8Of(const wchar_t* wide) {
-    const int length = WideCharToMultiByte(CP_UTF8, 0, wide, -1, nullptr, 0, nullptr, nullptr);
-    std::string utf8(static_cast<std::size_t>(length > 0 ? length : 1), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide, -1, utf8.data(), length, nullptr, nullptr);
-    utf8.resize(utf8.size() - 1);
-    return utf8;
-}
-
-// Windows has no inode numbers in stat; a handle knows volume and file index.
 FileIdentity identityOf(const BY_HANDLE_FILE_INFORMATION& information) {
     return FileIdentity{
         information.dwVolumeSerialNumber,
@@ -48,12 +52,7 @@ FileIdentity identityOf(const BY_HANDLE_FILE_INFORMATION& information) {
         true};
 }
 
-HANDLE handleOf(int descriptor) {
-    return reinterpret_cast<HANDLE>(_get_osfhandle(descriptor));
-}
-
-// Why a call failed, as the system says it.
-bool failed(std::string& reason, DWORD code = GetLastError()) {
+bool failed(std::string& reason, DWORD code) {
     wchar_t* text = nullptr;
     FormatMessageW(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
@@ -64,6 +63,18 @@ bool failed(std::string& reason, DWORD code = GetLastError()) {
            (reason.back() == '\n' || reason.back() == '\r' || reason.back() == '.'))
         reason.pop_back();
     return false;
+}
+
+}  // namespace windows
+
+using windows::failed;
+using windows::identityOf;
+using windows::widePath;
+
+namespace {
+
+HANDLE handleOf(int descriptor) {
+    return reinterpret_cast<HANDLE>(_get_osfhandle(descriptor));
 }
 
 bool succeeded(BOOL result, std::string& reason) {
@@ -147,8 +158,8 @@ bool writeAll(int descriptor, const void* bytes, std::size_t count, std::string&
     return true;
 }
 
-bool createForWriting(const std::string& path, const FileIdentity& library, int& descriptor,
-                      std::string& reason) {
+bool windows::createForWriting(const std::string& path, const FileIdentity& library,
+                               int& descriptor, std::string& reason) {
     const std::size_t slash = path.find_last_of("/\\");
     if (!isStorableName(path.substr(slash == std::string::npos ? 0 : slash + 1), reason))
         return false;
