@@ -6,11 +6,11 @@
 #include "extract/CompanionClaims.h"
 #include "extract/EntryLookup.h"
 #include "extract/ExportWriter.h"
+#include "extract/SourceText.h"
 #include "library/EntryNames.h"
 #include "library/Report.h"
 #include "sync/ObjectList.h"
 #include "sync/SourceFolder.h"
-#include "sync/SourceText.h"
 
 namespace lorvex {
 
