@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <ctime>
 #include <functional>
 #include <string>
@@ -132,6 +133,10 @@ private:
     [[nodiscard]] bool take(const std::string& folder, bool wait, bool& busy, std::string& reason);
     std::intptr_t handle_ = -1;
 };
+
+// Makes a stream write its bytes as they are: on Windows a stream in text
+// mode writes each LF as CR LF, which would turn CR LF into CR CR LF.
+void setBinaryMode(std::FILE* stream);
 
 // Calls work(i) once for each i below count, on as many threads as there are
 // processors (this one among them), and returns when all calls have returned;

@@ -130,6 +130,8 @@ TEST_F(CommandLine, UsageHelpVersionAndOptions) {
         {{"-s", "sample.pbl", "--codepage", "65001"}, 3, "", "lorvex: --codepage: takes one of the code pages 874, 932, "
                                                                 "936, 949, 950 and 1250 to 1258\n"},
         {{"-s", "--pruned", "sample.pbl"}, 3, "Unknown command line switch: --pruned\n", ""},
+        {{"-p", "--json", "sample.pbl"}, 3, "Unknown command line switch: --json\n", ""}, {{"-p", "--codepage=1252"}, 1, kUsage, ""},
+        {{"-p", "seven"}, 2, "", "lorvex: seven: not a library: only 7 bytes long\n"},
         {{"-s", "-oout", "--encoding=UTF-8", "--", "sample.pbl"}, 0,
          "sample.pbl -> out/sample.pbl.src: 6 written, 0 unchanged, 0 removed\n", ""},
         {{"-s", "--encoding", "Native", "-o", "native", "sample.pbl"}, 0,
@@ -303,18 +305,38 @@ TEST_F(CommandLine, TheRealBinaryEndToEnd) {
     EXPECT_EQ(runShell(lorvex + " -v sample.pbl >/dev/full").exitCode, 4);
     EXPECT_EQ(runShell("trap '' XFSZ; ulimit -f 1; " + lorvex + " -e sample.pbl").exitCode, 4);
     EXPECT_EQ(runShell(lorvex + " -e sample.pbl").exitCode, 0);
-    // The README's git recipe shows a blob that is not a library as a note.
+    // The README's git recipe: a blob that is not a library as a note, then the lines that changed
+    // in a source, a comment and an object's size, in hunks named after their source.
     const std::string readme = readFile(std::string(LORVEX_SOURCE_DIR) + "/README.md");
     const std::size_t recipe = readme.find("```sh\n", readme.find("### Libraries in git")) + 6;
+    for (const auto& [name, code, comment, size] :
+         {std::tuple{"v1.pbl", "x = 1", "old", 10}, std::tuple{"v2.pbl", "x = 2", "new", 12}})
+        ASSERT_TRUE(
+            buildLibrary(oneNode({with(entry("d_x.srd", comment + std::string("text\r\n")), 3),
+                                  entry("w_main.srw", repeat("a\r\n", 8) + code + "\r\nend\r\n"),
+                                  entry("w_main.win", std::string(size, 'c'))}))
+                .writeTo(name));
+    const std::string git = "cd repo && PATH=\"$(dirname " + lorvex + "):$PATH\" && ";
     const RunResult log = runShell(
-        "git init -q repo && cd repo && git config user.name t && git config user.email t@t && "
-        "PATH=\"$(dirname " +
-        lorvex + "):$PATH\" && " + readme.substr(recipe, readme.find("git log", recipe) - recipe) +
-        ": >app.pbl && git add -A && git commit -qm a && cp ../sample.pbl app.pbl && "
-        "git commit -qam b && git log -p 2>&1");
-    EXPECT_EQ(log.exitCode, 0);
-    EXPECT_NE(log.output.find("-not a library: 0 bytes\n+Listing entries...\n"), std::string::npos)
+        "git init -q repo && " + git + "git config user.name t && git config user.email t@t && " +
+        readme.substr(recipe, readme.find("git log", recipe) - recipe) +
+        ": >app.pbl && git add -A && git commit -qm a && cp ../v1.pbl app.pbl && "
+        "git commit -qam b && cp ../v2.pbl app.pbl && git commit -qam c && git log -p 2>&1");
+    EXPECT_NE(log.output.find("-not a library: 0 bytes\n+$PBExportHeader$d_x.srd\r\n"),
+              std::string::npos)
         << log.output;
+    std::istringstream last(runShell(git + "git log -p -1 -- app.pbl").output);
+    std::string changes;  // the changed lines, and each hunk as "@" and the source it names
+    for (std::string text; std::getline(last, text);) {
+        if (text.compare(0, 2, "@@") == 0)
+            changes += "@" + text.substr(text.find("@@", 2) + 2) + "\n";
+        if (text.find_first_of("-+") == 0 && text.compare(0, 4, "--- ") != 0 &&
+            text.compare(0, 4, "+++ ") != 0)
+            changes += text + "\n";
+    }
+    EXPECT_EQ(changes,
+              "@\n-$PBExportComments$old\r\n+$PBExportComments$new\r\n@ w_main.srw\n-x = 1\r\n"
+              "+x = 2\r\n-PCODE\\w_main.win\t10\n+PCODE\\w_main.win\t12\n");
     // A folder deeper than any stack, and longer than any path.
     const std::string deep = repeat("a/", 40000);
     const RunResult tooDeep = runShell(lorvex + " -s -o " + deep + " sample.pbl 2>&1");
