@@ -16,8 +16,12 @@ peak resident memory of each command.
 
 W5 times `lorvex -s` on 20 libraries against `tar -xf` of a tar archive of
 the tree -s writes, then the same -s again over its own unchanged output,
-which should cost well under a first run. `--only` picks workloads, to save
-time while working on one.
+which should cost well under a first run.
+
+W6, when the corpus of real libraries sits beside the project, times
+`lorvex -p` of a real library of 3.8 MB into a file against `lorvex -s` of
+it into an empty folder, both in the work folder. `--only` picks workloads,
+to save time while working on one.
 """
 import argparse
 import hashlib
@@ -30,7 +34,9 @@ import tempfile
 import time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-WORKLOADS = ("W1", "W2", "W3", "W4", "W5")
+WORKLOADS = ("W1", "W2", "W3", "W4", "W5", "W6")
+CORPUS = os.path.join(os.path.dirname(ROOT), "shared", "corpus")
+PRINTED = "AppeonH__saveas_pdf/DWIntegration/cr495212/dwproperty.pbl"
 PARSER = argparse.ArgumentParser(description="Times lorvex against tar, unzip, cp and xxd.")
 PARSER.add_argument("runs", nargs="?", type=int, default=5)
 PARSER.add_argument("--disk", action="store_true", help="work folder on the disk, not in /dev/shm")
@@ -191,6 +197,17 @@ def w5(work, lorvex):
     goal("W5 peak memory of -s", max(first.rss + again.rss), 64, " MB")
 
 
+def w6(work, lorvex):
+    """`lorvex -p` of a real library into a file against `lorvex -s` of it."""
+    library = os.path.join(work, "dwproperty.pbl")
+    shutil.copyfile(os.path.join(CORPUS, PRINTED), library)
+    printed = Command("lorvex -p dwproperty.pbl >file", [lorvex, "-p", library], "printed")
+    # Run in the work folder's "out": the library's folder is out/dwproperty.pbl.src.
+    synced = Command("lorvex -s dwproperty.pbl", [lorvex, "-s", "-o", ".", "../dwproperty.pbl"])
+    seconds = measure("W6 print a real library of 3.8 MB, 31 sources", work, [printed, synced], {})
+    goal("W6 lorvex -p / lorvex -s", seconds / statistics.median(synced.times), 1.0)
+
+
 def main():
     sys.stdout.reconfigure(line_buffering=True)
     sh("cmake", "--preset", "bench", cwd=ROOT, stdout=subprocess.DEVNULL)
@@ -245,6 +262,11 @@ def main():
 
         if "W5" in ONLY:
             w5(work, lorvex)
+
+        if "W6" in ONLY and os.path.isfile(os.path.join(CORPUS, PRINTED)):
+            w6(work, lorvex)
+        elif "W6" in ONLY:
+            print(f"\nW6 skipped: no {PRINTED} in {CORPUS}")
     finally:
         shutil.rmtree(work, ignore_errors=True)
 

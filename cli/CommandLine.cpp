@@ -6,6 +6,7 @@
 
 #include "check/CheckLibrary.h"
 #include "cli/OptionValue.h"
+#include "cli/PrintOptions.h"
 #include "cli/ScriptListingOptions.h"
 #include "cli/SyncOptions.h"
 #include "cli/Usage.h"
@@ -136,6 +137,16 @@ int runCommandLine(int argc, const char* const* argv, std::FILE* out, std::FILE*
             return kExitUsage;
         }
         return listForScripts(options, out, errors);
+    }
+    if (equalsIgnoringCase(command.c_str(), "-p")) {
+        PrintOptions options;
+        if (!parsePrintOptions(rest, options, problem, reason))
+            return optionError(problem, reason, out, errors);
+        if (options.library.empty()) {
+            printUsage(out);
+            return kExitUsage;
+        }
+        return printSources(options, out, errors);
     }
     const bool list = equalsIgnoringCase(command.c_str(), "-v");
     const bool extract = equalsIgnoringCase(command.c_str(), "-e");

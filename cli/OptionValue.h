@@ -19,17 +19,20 @@ namespace lorvex {
 // takeOption(i, reason) reads (moving i past a value it takes, and saying in
 // reason what is wrong with that value) and returns false when it does not
 // know it. False, with the argument in problem, for an unknown option (reason
-// then empty) or a value it cannot take.
+// then empty) or a value it cannot take. With firstFileEndsOptions, every
+// argument after the first file is a file too.
 template <typename TakeOption>
 [[nodiscard]] bool readOptions(const std::vector<std::string>& arguments,
                                std::vector<std::string>& files, std::string& problem,
-                               std::string& reason, TakeOption takeOption) {
+                               std::string& reason, TakeOption takeOption,
+                               bool firstFileEndsOptions = false) {
     bool onlyFiles = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
         problem = argument;
         if (onlyFiles || argument.size() < 2 || argument[0] != '-') {
             files.push_back(argument);
+            onlyFiles = onlyFiles || firstFileEndsOptions;
         } else if (argument == "--") {
             onlyFiles = true;
         } else if (!takeOption(i, reason) || !reason.empty()) {

@@ -28,6 +28,7 @@ void printHelp(std::FILE* out) {
         "  -e [-o DIR] LIB [NAME...]          extract entries: all, or by name or pattern\n"
         "  -t LIB...                          check libraries, writing nothing\n"
         "  -s [OPTIONS] LIB_TARGET_OR_WS...   export sources into folders of text files\n"
+        "  -p [--codepage=N] LIB [NAME...]    print the sources as one text, for diffs\n"
         "  -h, --help                         show this help\n"
         "  --version                          show the version\n"
         "Options of -s:\n"

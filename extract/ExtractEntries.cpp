@@ -38,17 +38,10 @@ bool exportEntry(LibraryReader& reader, const CurrentEntry& entry, VisitedSet& v
     return exported;
 }
 
-// A name to export, and whether a pattern matched it.
-struct Request {
-    std::string name;
-    bool matched;
-};
+}  // namespace
 
-// The names to export: each name as given, and in place of a pattern the
-// display names it matches, in library order, each once. A pattern that
-// matches nothing stays, to be reported as not found: it would have matched
-// an entry of its own name.
-std::vector<Request> expandPatterns(LibraryReader& reader, const std::vector<std::string>& names) {
+std::vector<NameRequest> expandPatterns(LibraryReader& reader,
+                                        const std::vector<std::string>& names) {
     std::vector<std::pair<std::size_t, NamePattern>> patterns;
     for (std::size_t i = 0; i < names.size(); ++i) {
         if (NamePattern::isPattern(names[i])) patterns.emplace_back(i, NamePattern(names[i]));
@@ -64,15 +57,13 @@ std::vector<Request> expandPatterns(LibraryReader& reader, const std::vector<std
             }
         });
     }
-    std::vector<Request> expanded;
+    std::vector<NameRequest> expanded;
     for (std::size_t i = 0; i < names.size(); ++i) {
-        if (matches[i].empty()) expanded.push_back(Request{names[i], false});
-        for (const std::string& match : matches[i]) expanded.push_back(Request{match, true});
+        if (matches[i].empty()) expanded.push_back(NameRequest{names[i], false});
+        for (const std::string& match : matches[i]) expanded.push_back(NameRequest{match, true});
     }
     return expanded;
 }
-
-}  // namespace
 
 bool extractEntries(LibraryReader& reader, const std::string& libraryName,
                     const std::vector<std::string>& names, const std::string& folder,
@@ -100,9 +91,9 @@ bool extractEntries(LibraryReader& reader, const std::string& libraryName,
         });
         return intact;
     }
-    const std::vector<Request> requests = expandPatterns(reader, names);
+    const std::vector<NameRequest> requests = expandPatterns(reader, names);
     std::vector<std::string> requested;
-    for (const Request& request : requests) requested.push_back(request.name);
+    for (const NameRequest& request : requests) requested.push_back(request.name);
     const EntryLookup lookup(reader, requested);
     // Different entries that patterns match, one short argument for many, may
     // not share data blocks, nor their sections show a block more than three
@@ -111,7 +102,7 @@ bool extractEntries(LibraryReader& reader, const std::string& libraryName,
     CompanionClaims companions(reader.file());
     std::unordered_set<std::string> matchedNames;
     CurrentEntry entry;
-    for (const Request& request : requests) {
+    for (const NameRequest& request : requests) {
         if (!lookup.find(request.name, entry)) {
             report(errors, request.name, "not found in " + libraryName);
             continue;

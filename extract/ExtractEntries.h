@@ -20,4 +20,17 @@ namespace lorvex {
                                   const std::vector<std::string>& names, const std::string& folder,
                                   std::FILE* out, std::FILE* errors);
 
+// A name to look up, and whether a pattern matched it.
+struct NameRequest {
+    std::string name;
+    bool matched;
+};
+
+// The names to look up for the names an extraction is given: each name as
+// given, and in place of a pattern the display names it matches, in library
+// order, each once. A pattern that matches nothing stays, to be reported as
+// not found: it would have matched an entry of its own name.
+std::vector<NameRequest> expandPatterns(LibraryReader& reader,
+                                        const std::vector<std::string>& names);
+
 }  // namespace lorvex

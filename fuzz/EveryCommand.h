@@ -21,6 +21,10 @@ namespace lorvex::fuzz {
 // byte order mark or "HA", and the longest hexascii run of one character.
 constexpr std::uint64_t kOwn = 16 + 99 + 2 + 18 + 2, kSectionLines = 388, kLastRow = 3996;
 constexpr std::uint64_t kFixed = 3 + 22;
+// A line -p writes for an entry, and the one for a damaged directory: a
+// display name escaped (up to four characters a byte) twice, once in a reason
+// that names a companion, and the rest of the reason.
+constexpr std::uint64_t kPrintedLine = 2 * 4 * 99 + 200;
 
 // Bytes of a file, in halves, per byte read, per character the export adds and
 // per character of hex rows (0: no sections): a native export is the bytes
@@ -33,8 +37,8 @@ struct Form {
 };
 
 // Runs both listings, the check, extraction of all entries, of every entry by
-// name and by a pattern, and -s in each encoding and as a dry run, of the
-// input as a library, a target file and a workspace, in the folder scratch
+// name and by a pattern, -s in each encoding and as a dry run, of the input
+// as a library, a target file and a workspace, and -p, in the folder scratch
 // (an absolute path); the caller's working directory is kept. Returns which
 // bound a command broke, or empty.
 inline std::string runEveryCommand(const std::string& input, const std::string& scratch) {
@@ -64,7 +68,8 @@ inline std::string runEveryCommand(const std::string& input, const std::string& 
         {{"-s", "-o", out, library}, utf8}, {{"-s", "-o", out, "--codepage=1252", library}, utf8},
         {{"-s", "-o", out, "--encoding=native", library}, native},
         {{"-s", "-o", out, "--encoding=hexascii", "--codepage=936", "--prune", target}, hexascii},
-        {{"-s", "-o", out, "--codepage=932", workspace}, utf8}, {{"-s", "--check", "-o", out, library}, {}}};
+        {{"-s", "-o", out, "--codepage=932", workspace}, utf8}, {{"-s", "--check", "-o", out, library}, {}},
+        {{"-p", library}, {}}};
     // clang-format on
     std::error_code error;
     const std::filesystem::path home = std::filesystem::current_path(error);
@@ -78,7 +83,22 @@ inline std::string runEveryCommand(const std::string& input, const std::string& 
         if (!problem.empty()) break;
         std::vector<const char*> argv{"lorvex"};
         for (const std::string& argument : arguments) argv.push_back(argument.c_str());
-        const int code = runCommandLine(static_cast<int>(argv.size()), argv.data(), sink, sink);
+        // What -p prints is measured: at most what -s writes in utf8, and a line an entry.
+        const bool print = arguments[0] == "-p";
+        std::FILE* printed = print ? std::tmpfile() : sink;
+        if (printed == nullptr) {
+            problem = "cannot make a temporary file";
+            break;
+        }
+        const int code = runCommandLine(static_cast<int>(argv.size()), argv.data(), printed, sink);
+        const std::uint64_t printedBound =
+            (utf8.perByte + 24 * utf8.perRowChar) * n / 2 +
+            entries * (utf8.perChar * (kOwn + kSectionLines) / 2 + kFixed + kPrintedLine) +
+            kPrintedLine;
+        if (print && std::fseek(printed, 0, SEEK_END) == 0 &&
+            static_cast<std::uint64_t>(std::ftell(printed)) > printedBound)
+            problem = "printed " + std::to_string(std::ftell(printed)) + " bytes";
+        if (print) std::fclose(printed);
         const bool sync = arguments[0] == "-s", byName = arguments.size() > 2 && !sync;
         const std::uint64_t rows = f.perRowChar, own = kOwn + (rows != 0 ? kSectionLines : 0);
         // One export reads at most n bytes, content and companion together; a

@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <ctime>
 #include <functional>
 #include <string>
@@ -140,6 +141,10 @@ private:
 // (POSIX systems: SIGPIPE and SIGXFSZ are ignored; nothing to do on Windows).
 // For commands whose job is the files they write, not their output.
 void letFailedWritesReturn();
+
+// Makes a stream write its bytes as they are: on Windows a stream in text
+// mode writes each LF as CR LF, which would turn CR LF into CR CR LF.
+void setBinaryMode(std::FILE* stream);
 
 // Calls work(i) once for each i below count, on as many threads as there are
 // processors (this one among them), and returns when all calls have returned;

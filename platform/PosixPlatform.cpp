@@ -187,6 +187,8 @@ void* takeWork(void* shared) {
 
 }  // namespace
 
+void setBinaryMode(std::FILE*) {}  // every stream writes bytes as they are here
+
 void runInParallel(std::size_t count, const std::function<void(std::size_t)>& work) {
     ParallelWork parallel{{0}, count, work};
     const long processors = sysconf(_SC_NPROCESSORS_ONLN);

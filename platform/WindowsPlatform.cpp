@@ -393,6 +393,10 @@ DWORD WINAPI takeWork(void* shared) {
 
 }  // namespace
 
+void setBinaryMode(std::FILE* stream) {
+    _setmode(_fileno(stream), _O_BINARY);
+}
+
 void runInParallel(std::size_t count, const std::function<void(std::size_t)>& work) {
     ParallelWork parallel{{0}, count, work};
     SYSTEM_INFO system{};

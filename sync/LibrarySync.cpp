@@ -3,15 +3,13 @@
 #include <algorithm>
 
 #include "extract/ByteSink.h"
-#include "extract/CompanionClaims.h"
-#include "extract/EntryLookup.h"
-#include "extract/ExportWriter.h"
+#include "extract/SourceExports.h"
+#include "extract/SourceText.h"
 #include "library/EntryNames.h"
 #include "library/Report.h"
 #include "sync/LineEnds.h"
 #include "sync/ObjectList.h"
 #include "sync/SourceFolder.h"
-#include "sync/SourceText.h"
 
 namespace lorvex {
 
@@ -176,22 +174,9 @@ void LibrarySync::run(SyncReport& report) {
 }
 
 void LibrarySync::exportSources() {
-    // Sources of one library may not share data blocks, and companions are
-    // claimed as CompanionClaims says, so the folder holds each block of the
-    // library once in text and at most three times in sections.
-    VisitedSet blocks(reader_.file().size(), DataBlock::kSize);
-    CompanionClaims companions(reader_.file());
-    const EntryLookup lookup(reader_, {}, true);
+    SourceExports exports(reader_);
     for (Source& source : sources_) {
-        if (source.fileName.empty()) continue;
-        lookup.pair(source.entry, source.position, source.entry.displayName);
-        std::string reason;
-        const std::uint32_t companion = source.entry.companionFirstBlock;
-        if (companion != 0 && !companions.claim(companion, reason)) {
-            failed(shown(source), reason);
-            continue;
-        }
-        exportSource(source, blocks);
+        if (!source.fileName.empty()) exportSource(source, exports);
     }
 }
 
@@ -205,16 +190,10 @@ void LibrarySync::summarize() {
                     (failures_ != 0 ? ", " + std::to_string(failures_) + " failed" : "") + "\n";
 }
 
-void LibrarySync::exportSource(Source& source, VisitedSet& blocks) {
+void LibrarySync::exportSource(Source& source, SourceExports& exports) {
     const CurrentEntry& entry = source.entry;
-    // The section is judged by the blocks this source's own export reads, as a
-    // named extraction judges it.
-    std::optional<VisitedSet> own;
-    if (entry.companionFirstBlock != 0) own.emplace(reader_.file().size(), DataBlock::kSize);
-    exported_.bytes.clear();
     std::string reason;
-    ExportWriter writer(reader_.file(), reader_.generation(), ExportForm::SourceControl);
-    if (!writer.write(entry, blocks, exported_, reason, own ? &*own : nullptr))
+    if (!exports.write(entry, source.position, exported_, reason))
         return failed(shown(source), reason);
     if (!encodeSourceText(exported_.bytes, reader_.generation(), run_.options.encoding, codePage_,
                           encoded_, reason)) {

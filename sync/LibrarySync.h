@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "extract/ByteSink.h"
+#include "extract/SourceExports.h"
 #include "library/CodePage.h"
 #include "library/LibraryReader.h"
 #include "platform/Platform.h"
@@ -63,7 +64,7 @@ private:
     [[nodiscard]] bool prepareFolder();
     void checkNames();
     void exportSources();
-    void exportSource(Source& source, VisitedSet& blocks);
+    void exportSource(Source& source, SourceExports& exports);
     void writeObjectList();
     void tidy(bool prune);
     void summarize();

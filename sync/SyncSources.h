@@ -4,12 +4,9 @@
 #include <string>
 #include <vector>
 
-namespace lorvex {
+#include "extract/SourceText.h"
 
-// How -s writes the text of a source: UTF-8 after a byte order mark, the
-// environment's own hex-escaped ASCII form, or in the library's own text
-// form (in the order of the option's values).
-enum class SourceEncoding { Utf8, HexAscii, Native };
+namespace lorvex {
 
 // The line ends of the text files -s writes: CR LF as the environment writes
 // them, or LF, as git's checkout gives text files it converted on commit.

@@ -301,6 +301,55 @@ TEST_F(CommandLine, ExtractionAndItsFailures) {
     }
 }
 
+// -p: the sources as one text in the object list's order, then a line for each compiled object and
+// resource.
+TEST_F(CommandLine, PrintingForDiffs) {
+    const std::string kHeader = "$PBExportHeader$";
+    // clang-format off
+    // Sources out of order: text that needs a code page, a byte no code page
+    // converts (0x81 in 1252) under a companion, a comment; two objects.
+    ASSERT_TRUE(buildLibrary(oneNode({entry("w_main.srw", "x = 1\r\n"),
+                                      entry("d_b.srd", "\xE7\xE3o"), with(entry("app.sra", "cmty"), 3),
+                                      entry("u_x.sru", "\x81\r\n"), entry("u_x.bin", "\1\2\3\4"),
+                                      entry("C:\\img\\a.bmp", "123456789"), entry("w.win", "code")}))
+                    .writeTo("print.pbl"));
+    // b.srw is cut short, and the second node's record has no "ENT*".
+    BuiltLibrary cut =
+        buildLibrary(LibraryLayout{{NodeLayout{{entry("a.srw", "aaa"), entry("b.srw", "bbb")}, -1, 1},
+                                    NodeLayout{{entry("c.win", "")}}}});
+    cut.eraseMagic(1, 0);
+    cut.truncateTo(cut.block(0, 1, 0) + 100);
+    ASSERT_TRUE(cut.writeTo("damaged.pbl"));
+    ASSERT_TRUE(buildLibrary(oneNode({entry("\xC3\xA7.srw", wide("hi")), entry("\xC3\xA7.win", "")}, true))
+                    .writeTo("wide.pbl"));
+    const std::string block = std::to_string(cut.block(0, 1, 0)),
+                      record = std::to_string(cut.recordOffsets[1][0]);
+    // "u_x.bin" sums to 0x2B3; a row of 01 02 03 04 is 04030201; CRC-32 of "123456789" is cbf43926.
+    const std::string app = kHeader + "app.sra\r\n$PBExportComments$cmt\r\ny\r\n",
+                      u = kHeader + "u_x.sru\r\n\x81\r\n\r\nStart of PowerBuilder Binary Data Section : Do NOT Edit\r\n"
+                          "03u_x.bin \r\n" + row("04030201") + "13u_x.bin \r\nEnd of PowerBuilder Binary Data "
+                          "Section : No Source Expected After This Point\r\n",
+                      w = kHeader + "w_main.srw\r\nx = 1\r\n",
+                      objects = "PCODE\\u_x.bin\t4\nPCODE\\w.win\t4\nRESOURCES\\C:\\img\\a.bmp\t9\tcbf43926\n";
+    expectRuns({
+        {{"-p", "--codepage=1252", "print.pbl"}, 0, app + kHeader + "d_b.srd\r\n\xC3\xA7\xC3\xA3o\r\n" + u + w + objects, ""},
+        {{"-P", "print.pbl"}, 0, app + kHeader + "d_b.srd\r\n\xE7\xE3o\r\n" + u + w + objects, ""},
+        {{"-p", "print.pbl", "W_MAIN.SRW", "*.bmp", "nothing", "--codepage=1252", "w_main.srw"}, 0,
+         w + "RESOURCES\\C:\\img\\a.bmp\t9\tcbf43926\n",
+         "lorvex: nothing: not found in print.pbl\nlorvex: --codepage=1252: not found in print.pbl\n"},
+        {{"-p", "--", "damaged.pbl"}, 4, kHeader + "a.srw\r\naaa\r\nb.srw: data block at " + block +
+         " cannot be read: the library is truncated\ndirectory: the record at " + record +
+         " has no \"ENT*\": entries may be missing\n",
+         "lorvex: damaged.pbl: b.srw: data block at " + block + " cannot be read: the library is truncated\n"
+         "lorvex: damaged.pbl: directory: the record at " + record + " has no \"ENT*\": entries may be missing\n"},
+        {{"-p", "wide.pbl"}, 0, kHeader + "\xC3\xA7.srw\r\nhi\r\nPCODE\\\xC3\xA7.win\t0\n", ""},
+        {{"-p", "--json", "print.pbl"}, 3, "Unknown command line switch: --json\n", ""}, {{"-p", "--codepage=1252"}, 1, kUsage, ""},
+        {{"-p", "seven"}, 2, "", "lorvex: seven: not a library: only 7 bytes long\n"},
+    });
+    // clang-format on
+}
+
+
 // The real binary in a child process with every signal handled as by
 // default, standard output a pipe nobody reads (closedOutput) or captured,
 // and files that cannot grow past fileSizeLimit bytes (when not negative).
@@ -365,9 +414,9 @@ TEST_F(CommandLine, FilesGoOnWhenWritesFail) {
         {{"-e", "-o", "big", "big.pbl"}, false, kLimit, 4, "", "lorvex: big/a.srw: " + big, "big", 1},
         {{"-s", "-o", "big", "big.pbl"}, false, kLimit, 4,
          "big.pbl -> big/big.pbl.src: 1 written, 0 unchanged, 0 removed, 1 failed\n",
-         "lorvex: big.pbl: a.srw: " + big, "big/big.pbl.src", 2},  // and no temporary file
+         "lorvex: big.pbl: a.srw: " + big, "big/big.pbl.src", 1},  // and no temporary file
         {{"-e", "-o", "piped", "sample.pbl", "*"}, true, -1, 4, "", pipe, "piped", 16},
-        {{"-s", "-o", "piped", "sample.pbl"}, true, -1, 4, "", pipe, "piped/sample.pbl.src", 7},
+        {{"-s", "-o", "piped", "sample.pbl"}, true, -1, 4, "", pipe, "piped/sample.pbl.src", 6},
         // The largest exit code wins.
         {{"-e", "missing.pbl"}, true, -1, 4, "",
          "lorvex: missing.pbl: cannot open: No such file or directory\n" + pipe, ".", 0},
@@ -392,18 +441,38 @@ TEST_F(CommandLine, TheRealBinaryEndToEnd) {
     EXPECT_EQ(runShell(lorvex + " -v sample.pbl").output, sampleListing);
     EXPECT_EQ(runShell(lorvex + " -v sample.pbl >/dev/full").exitCode, 4);
     EXPECT_EQ(runShell(lorvex + " -e sample.pbl").exitCode, 0);
-    // The README's git recipe shows a blob that is not a library as a note.
+    // The README's git recipe: a blob that is not a library as a note, then the lines that changed
+    // in a source, a comment and an object's size, in hunks named after their source.
     const std::string readme = readFile(std::string(LORVEX_SOURCE_DIR) + "/README.md");
     const std::size_t recipe = readme.find("```sh\n", readme.find("### Libraries in git")) + 6;
+    for (const auto& [name, code, comment, size] :
+         {std::tuple{"v1.pbl", "x = 1", "old", 10}, std::tuple{"v2.pbl", "x = 2", "new", 12}})
+        ASSERT_TRUE(
+            buildLibrary(oneNode({with(entry("d_x.srd", comment + std::string("text\r\n")), 3),
+                                  entry("w_main.srw", repeat("a\r\n", 8) + code + "\r\nend\r\n"),
+                                  entry("w_main.win", std::string(size, 'c'))}))
+                .writeTo(name));
+    const std::string git = "cd repo && PATH=\"$(dirname " + lorvex + "):$PATH\" && ";
     const RunResult log = runShell(
-        "git init -q repo && cd repo && git config user.name t && git config user.email t@t && "
-        "PATH=\"$(dirname " +
-        lorvex + "):$PATH\" && " + readme.substr(recipe, readme.find("git log", recipe) - recipe) +
-        ": >app.pbl && git add -A && git commit -qm a && cp ../sample.pbl app.pbl && "
-        "git commit -qam b && git log -p 2>&1");
-    EXPECT_EQ(log.exitCode, 0);
-    EXPECT_NE(log.output.find("-not a library: 0 bytes\n+Listing entries...\n"), std::string::npos)
+        "git init -q repo && " + git + "git config user.name t && git config user.email t@t && " +
+        readme.substr(recipe, readme.find("git log", recipe) - recipe) +
+        ": >app.pbl && git add -A && git commit -qm a && cp ../v1.pbl app.pbl && "
+        "git commit -qam b && cp ../v2.pbl app.pbl && git commit -qam c && git log -p 2>&1");
+    EXPECT_NE(log.output.find("-not a library: 0 bytes\n+$PBExportHeader$d_x.srd\r\n"),
+              std::string::npos)
         << log.output;
+    std::istringstream last(runShell(git + "git log -p -1 -- app.pbl").output);
+    std::string changes;  // the changed lines, and each hunk as "@" and the source it names
+    for (std::string text; std::getline(last, text);) {
+        if (text.compare(0, 2, "@@") == 0)
+            changes += "@" + text.substr(text.find("@@", 2) + 2) + "\n";
+        if (text.find_first_of("-+") == 0 && text.compare(0, 4, "--- ") != 0 &&
+            text.compare(0, 4, "+++ ") != 0)
+            changes += text + "\n";
+    }
+    EXPECT_EQ(changes,
+              "@\n-$PBExportComments$old\r\n+$PBExportComments$new\r\n@ w_main.srw\n-x = 1\r\n"
+              "+x = 2\r\n-PCODE\\w_main.win\t10\n+PCODE\\w_main.win\t12\n");
     // A folder deeper than any stack, and longer than any path.
     const std::string deep = repeat("a/", 40000);
     const RunResult tooDeep = runShell(lorvex + " -s -o " + deep + " sample.pbl 2>&1");

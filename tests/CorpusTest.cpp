@@ -2,6 +2,9 @@
 // skipped when the shared corpus folder is not beside the project.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
+#include "extract/SourceOrder.h"
 #include "library/EntryNames.h"
 #include "library/LibraryReader.h"
 #include "tests/support/TestFiles.h"
@@ -165,6 +168,47 @@ TEST(Corpus, LibrariesListCheckExtractAndExportTheirSources) {
         EXPECT_TRUE(readFile("ob.exe") == program && !program.empty());
     }
     EXPECT_EQ(filesIn(kCorpus + wns + "wnsservice_pbl").size(), 11U);
+}
+
+// Every library prints with each source's header line; a Unicode-era one begins with the files -s
+// writes, without their byte order marks, each ending in a line end, in the object list's order.
+TEST(Corpus, EveryLibraryPrintsItsSources) {
+    SKIP_WITHOUT_CORPUS();
+    ScopedTempDir dir;
+    const std::string here = std::filesystem::current_path().string();
+    unsigned libraries = 0;
+    for (const auto& file : std::filesystem::recursive_directory_iterator(kCorpus)) {
+        const std::string extension = foldedName(file.path().extension().string());
+        if (extension != ".pbl" && extension != ".pbd" && extension != ".exe") continue;
+        const std::string library = file.path().lexically_relative(kCorpus).string();
+        SCOPED_TRACE(library);
+        ++libraries;
+        ASSERT_EQ(chdir(kCorpus.c_str()), 0);
+        const RunResult printed = runLorvex({"-p", library});
+        runLorvex({"-s", "-o", here, library});
+        ASSERT_EQ(chdir(here.c_str()), 0);
+        EXPECT_EQ(printed.exitCode, 0);
+        LibraryReader reader;
+        std::string reason;
+        ASSERT_TRUE(reader.open(kCorpus + library, reason)) << reason;
+        reader.forEachEntry([&](const CurrentEntry& entry, std::uint32_t) {
+            const std::string header = "$PBExportHeader$" + std::string(entry.displayName) + "\r\n";
+            EXPECT_TRUE(entry.kind != EntryKind::Source ||
+                        printed.output.find(header) != std::string::npos)
+                << header;
+        });
+        if (reader.generation() != Generation::UnicodeEra) continue;
+        std::vector<std::string> files = filesIn(library + ".src");
+        std::sort(files.begin(), files.end(), objectListOrder);
+        std::string expected;
+        for (const std::string& name : files) {
+            const std::string text = readFile(library + ".src/" + name).substr(3);
+            if (name.back() != 'g')  // not the object list
+                expected += text + (text.back() == '\n' ? "" : "\r\n");
+        }
+        EXPECT_TRUE(printed.output.compare(0, expected.size(), expected) == 0);
+    }
+    EXPECT_GE(libraries, 31U);
 }
 
 // What the environment's own source control wrote for real applications is

@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include "extract/SourceOrder.h"
 #include "library/CodePage.h"
-#include "sync/ObjectList.h"
 #include "tests/support/TestFiles.h"
 
 namespace lorvex::testing {

@@ -19,12 +19,15 @@ runs=0 failures=0
 fail() { failures=$((failures + 1)); echo "FAILED: $*"; }
 
 # same <expected exit code> <setup command> <arguments...>
+# The console's text mode ends each line in CR LF there; -p writes in binary
+# mode, so its bytes are compared as they are.
 same() {
-  local expected=$1 setup=$2; shift 2
+  local expected=$1 setup=$2 console=(sed 's/$/\r/'); shift 2
+  [ "${1:-}" = -p ] && console=(cat)
   runs=$((runs + 1))
   local w="$work/w$runs" n="$work/n$runs" code
   mkdir -p "$w" "$n"
-  (cd "$n" && eval "$setup" && "$native" "$@" 2>/dev/null | sed 's/$/\r/' >"$n.out")
+  (cd "$n" && eval "$setup" && "$native" "$@" 2>/dev/null | "${console[@]}" >"$n.out")
   code=$(cd "$w" && eval "$setup" && "$wine" "$exe" "$@" >"$w.out" 2>/dev/null; echo $?)
   [ "$code" = "$expected" ] && cmp -s "$w.out" "$n.out" && diff -r "$w" "$n" >/dev/null ||
     fail "lorvex $* (exit $code, expected $expected)"
@@ -39,6 +42,8 @@ same 0 true -s -o out --encoding=hexascii --codepage=936 "$fixtures/cp936.pbl"
 same 0 true -s -o out "$fixtures/unicode.pbl"
 same 0 true --version; same 2 true -t "$sample" "$fixtures/unicode.pbl" missing.pbl "$fixtures/cp1252.pbl"
 same 2 true -l --json --codepage=1252 "$sample" "$fixtures/cp1252.pbl" missing.pbl "$fixtures/unicode.pbl"
+same 0 true -p "$sample"; same 0 true -p --codepage=1252 "$fixtures/cp1252.pbl"; same 0 true -p "$fixtures/cp936.pbl"
+same 0 true -p "$fixtures/unicode.pbl"; same 2 true -p missing.pbl
 same 0 true -l "$fixtures/cp936.pbl"; same 0 true -e -o out/sub "$sample" '*.sr?' 'pcode\*.BIN'
 # A workspace, its target and a library in a folder of its own; dry runs over nothing and over the result.
 make_app() {

@@ -4,9 +4,13 @@
 
 #include "library/CodePage.h"
 #include "library/Records.h"
-#include "sync/SyncSources.h"
 
 namespace lorvex {
+
+// How the text of a source is written: UTF-8 after a byte order mark, the
+// environment's own hex-escaped ASCII form, or in the library's own text
+// form (in the order of the values of -s's --encoding).
+enum class SourceEncoding { Utf8, HexAscii, Native };
 
 // Turns the export of a source, as -e writes it for a library of this
 // generation, into the form of the chosen encoding:

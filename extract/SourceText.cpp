@@ -1,4 +1,4 @@
-#include "sync/SourceText.h"
+#include "extract/SourceText.h"
 
 #include <algorithm>
 #include <cstdint>
