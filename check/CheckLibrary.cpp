@@ -4,9 +4,10 @@
 #include <unordered_set>
 #include <vector>
 
-#include "library/BlockTags.h"
 #include "extract/EntryLookup.h"
 #include "extract/ExportWriter.h"
+#include "extract/OutputFile.h"
+#include "library/BlockTags.h"
 #include "library/DataChain.h"
 #include "library/EntryNames.h"
 #include "library/Report.h"
@@ -53,17 +54,6 @@ struct WalkAlone {
     }
 };
 
-// Why an export file of this name can never be created, whatever the folder
-// holds; empty when it can.
-std::string unwritable(const std::string& name) {
-    std::string problem = name.empty()                  ? "is empty"
-                          : name == "." || name == ".." ? "names a folder"
-                                                        : "";
-    if (problem.empty() && !platform::isStorableName(name, problem))
-        return "its file name \"" + name + "\" " + problem;
-    return problem.empty() ? "" : "its file name \"" + name + "\" " + problem;
-}
-
 class Checker {
 public:
     explicit Checker(LibraryReader& reader)
@@ -86,7 +76,8 @@ public:
         // request: its name exports the first.
         const bool paired = entry.kind == EntryKind::Source && isPairedRequest(request) &&
                             firstOfName_.insert(foldedName(request)).second;
-        const std::string name = unwritable(entry.displayName + baseNameOffset(entry.displayName));
+        const std::string name =
+            whyNeverCreatable(entry.displayName + baseNameOffset(entry.displayName));
         if (!name.empty()) return name;
         if (!end.complete()) return end.describe(file_.size());
         if (!paired) return {};

@@ -25,7 +25,12 @@ const char* outputName(const CurrentEntry& entry) {
 bool exportEntry(LibraryReader& reader, const CurrentEntry& entry, VisitedSet& visited,
                  const platform::Folder& folder, OutputFile& file, std::FILE* errors,
                  VisitedSet* sectionVisited = nullptr) {
-    std::string reason;
+    // A name no folder takes is the entry's fault, not the folder's: say whose.
+    std::string reason = whyNeverCreatable(outputName(entry));
+    if (!reason.empty()) {
+        report(errors, entry.displayName, "cannot create: " + reason);
+        return false;
+    }
     bool exported = file.create(folder, outputName(entry), reader.file().identity(), reason);
     if (exported) {
         exported = ExportWriter(reader.file(), reader.generation())

@@ -8,6 +8,14 @@ namespace {
 constexpr std::size_t kBufferSize = 64 * 1024;
 }  // namespace
 
+std::string whyNeverCreatable(const std::string& name) {
+    std::string problem = name.empty()                  ? "is empty"
+                          : name == "." || name == ".." ? "names a folder"
+                                                        : "";
+    if (problem.empty() && platform::isStorableName(name, problem)) return "";
+    return "its file name \"" + name + "\" " + problem;
+}
+
 OutputFile::OutputFile() : buffer_(kBufferSize) {}
 
 // A file still open here was abandoned after a failure already reported.

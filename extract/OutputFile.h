@@ -10,6 +10,11 @@
 
 namespace lorvex {
 
+// Why a file of this name can never be created in any folder (an empty name,
+// "." or "..", a name the file system does not store as it is), as a reason
+// that names it; empty when it can be.
+std::string whyNeverCreatable(const std::string& name);
+
 // One export file being written. Bytes are gathered in a large buffer; the
 // first failed write is remembered, so close() tells whether the whole file
 // made it to disk, and why not.
