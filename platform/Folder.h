@@ -73,6 +73,10 @@ public:
     // Removes the file or link name; a folder stays.
     [[nodiscard]] bool remove(const std::string& name, std::string& reason) const;
     ItemStatus look(const std::string& name) const;
+    // The whole of the plain file name (a link is not followed), unless it
+    // holds more than limit bytes; false, with reason, otherwise.
+    [[nodiscard]] bool read(const std::string& name, std::uint64_t limit, std::string& bytes,
+                            std::string& reason) const;
     // Every name in the folder, "." and ".." among them on POSIX systems.
     [[nodiscard]] bool list(std::vector<FolderItem>& items, std::string& reason) const;
 

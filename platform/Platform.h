@@ -41,11 +41,9 @@ FileIdentity identityOf(int descriptor);
 // Reads up to n bytes at offset; returns how many arrived (fewer at the end).
 std::size_t readAt(int descriptor, std::uint64_t offset, void* destination, std::size_t n);
 
-// A new file beside path, under a name of its own, for replacing path
-// atomically: ".lorvex-<file name>.<process>-<number>".
-[[nodiscard]] bool createTemporaryFor(const std::string& path, int& descriptor,
-                                      std::string& temporaryPath, std::string& reason);
-// Whether a file name is one createTemporaryFor makes, in any process.
+// The name of a temporary file made beside fileName, for replacing it
+// atomically: ".lorvex-<file name>.<process>-<number>"; isTemporaryName tells
+// whether a file name is of that form, from any process.
 bool isTemporaryName(const std::string& name);
 std::string temporaryName(const std::string& fileName, unsigned long process, unsigned attempt);
 [[nodiscard]] bool writeAll(int descriptor, const void* bytes, std::size_t count,
@@ -56,8 +54,6 @@ std::string temporaryName(const std::string& fileName, unsigned long process, un
 // Closes a file whose failures no longer matter: one only read, or one given
 // up after a failure already reported.
 void abandonFile(int descriptor);
-[[nodiscard]] bool replaceFile(const std::string& from, const std::string& to, std::string& reason);
-[[nodiscard]] bool removeFile(const std::string& path, std::string& reason);
 
 // Compares files on disk with bytes in memory, a piece at a time, through a
 // buffer of its own, so that memory stays small whatever a file's size.
@@ -83,12 +79,8 @@ private:
 // Creates one folder whose parent exists; true when a folder is there afterwards.
 [[nodiscard]] bool makeFolder(const std::string& path, std::string& reason);
 [[nodiscard]] bool isFolder(const std::string& path);
-// A folder that is not a symbolic link or other reparse point.
-[[nodiscard]] bool isPlainFolder(const std::string& path);
 // Whether anything (a link included) is at path.
 [[nodiscard]] bool exists(const std::string& path);
-// Whether a plain file is at path: not a link, folder, pipe or device.
-[[nodiscard]] bool isPlainFile(const std::string& path);
 
 // A name in a folder, and whether it is a plain file: not a folder, link or pipe.
 struct FolderItem {
@@ -165,10 +157,12 @@ private:
     void* locale_ = nullptr;  // the C library's locale for case mapping, on POSIX systems
 };
 
-// Whether names in this folder that differ in letter case name one file:
-// always on Windows; elsewhere, when the folder is found under its own name
-// in other letter case.
-[[nodiscard]] bool folderIgnoresCase(const std::string& folder);
+// Whether a file name fits the lengths the system takes, in the folder at
+// folderPath: 255 bytes on POSIX systems (where no limit holds for a whole
+// path opened through its folders); 255 UTF-16 units and a whole path of 259
+// on Windows. reason says why not.
+[[nodiscard]] bool fitsPathLimits(const std::string& folderPath, const std::string& name,
+                                  std::string& reason);
 
 // Whether the file system stores a file under this name as it is; on Windows
 // the rules of isWindowsStorableName.

@@ -100,6 +100,25 @@ bool holdsAt(int at, const std::string& name, const std::string& bytes, std::vec
     return same;
 }
 
+bool readSmallAt(int at, const std::string& name, std::uint64_t limit, std::string& bytes,
+                 std::string& reason, bool followLinks) {
+    const int descriptor = ::openat(
+        at, name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | (followLinks ? 0 : O_NOFOLLOW));
+    if (descriptor < 0) return failed(reason);
+    struct stat status {};
+    const bool regular = fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode);
+    const bool fits = regular && static_cast<std::uint64_t>(status.st_size) <= limit;
+    if (!fits) reason = regular ? "is too large" : "is not a regular file";
+    if (fits) {
+        bytes.resize(static_cast<std::size_t>(status.st_size));
+        bytes.resize(readAt(descriptor, 0, bytes.data(), bytes.size()));
+    }
+    ::close(descriptor);
+    if (fits && bytes.size() != static_cast<std::size_t>(status.st_size))
+        reason = "changed while it was read";
+    return fits && bytes.size() == static_cast<std::size_t>(status.st_size);
+}
+
 bool listAt(int at, const char* name, std::vector<FolderItem>& items, std::string& reason) {
     const int descriptor = ::openat(at, name, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     DIR* folder = descriptor < 0 ? nullptr : fdopendir(descriptor);
@@ -136,15 +155,6 @@ bool lock(int descriptor, bool wait, bool& busy, std::string& reason) {
 
 }  // namespace
 
-bool createTemporaryFor(const std::string& path, int& descriptor, std::string& temporaryPath,
-                        std::string& reason) {
-    const std::size_t base = path.rfind('/') + 1;  // 0 without a slash
-    const bool created = createTemporaryAt(AT_FDCWD, path.substr(0, base), path.substr(base),
-                                           descriptor, temporaryPath, reason);
-    temporaryPath.insert(0, path, 0, base);
-    return created;
-}
-
 bool FileComparer::holds(const std::string& path, const std::string& bytes,
                          FileIdentity& identity) {
     return holdsAt(AT_FDCWD, path, bytes, piece_, identity);
@@ -158,12 +168,9 @@ bool FileComparer::holds(const Folder& folder, const std::string& name, const st
            holdsAt(static_cast<int>(folder.handle_), name, bytes, piece_, identity);
 }
 
-bool replaceFile(const std::string& from, const std::string& to, std::string& reason) {
-    return std::rename(from.c_str(), to.c_str()) == 0 || failed(reason);
-}
-
-bool removeFile(const std::string& path, std::string& reason) {
-    return ::unlink(path.c_str()) == 0 || failed(reason);
+bool readSmallFile(const std::string& path, std::uint64_t limit, std::string& bytes,
+                   std::string& reason, bool followLinks) {
+    return readSmallAt(AT_FDCWD, path, limit, bytes, reason, followLinks);
 }
 
 bool listFolder(const std::string& path, std::vector<FolderItem>& items, std::string& reason) {
@@ -269,6 +276,12 @@ ItemStatus Folder::look(const std::string& name) const {
                           : S_ISLNK(status.st_mode) ? ItemKind::Link
                                                     : ItemKind::Other;
     return ItemStatus{kind, identityOf(status)};
+}
+
+bool Folder::read(const std::string& name, std::uint64_t limit, std::string& bytes,
+                  std::string& reason) const {
+    return isOneName(name, reason) &&
+           readSmallAt(static_cast<int>(handle_), name, limit, bytes, reason, false);
 }
 
 bool Folder::list(std::vector<FolderItem>& items, std::string& reason) const {

@@ -98,33 +98,9 @@ void abandonFile(int descriptor) {
     ::close(descriptor);
 }
 
-bool readSmallFile(const std::string& path, std::uint64_t limit, std::string& bytes,
-                   std::string& reason, bool followLinks) {
-    const int descriptor =
-        ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | (followLinks ? 0 : O_NOFOLLOW));
-    if (descriptor < 0) return failed(reason);
-    struct stat status {};
-    const bool regular = fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode);
-    const bool fits = regular && static_cast<std::uint64_t>(status.st_size) <= limit;
-    if (!fits) reason = regular ? "is too large" : "is not a regular file";
-    if (fits) {
-        bytes.resize(static_cast<std::size_t>(status.st_size));
-        bytes.resize(readAt(descriptor, 0, bytes.data(), bytes.size()));
-    }
-    ::close(descriptor);
-    if (fits && bytes.size() != static_cast<std::size_t>(status.st_size))
-        reason = "changed while it was read";
-    return fits && bytes.size() == static_cast<std::size_t>(status.st_size);
-}
-
 bool isFolder(const std::string& path) {
     struct stat status {};
     return stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
-}
-
-bool isPlainFolder(const std::string& path) {
-    struct stat status {};
-    return lstat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
 }
 
 std::string nameAsListed(const std::string& name) {
@@ -137,11 +113,6 @@ bool makeFolder(const std::string& path, std::string& reason) {
     if (isFolder(path)) return true;
     reason = path + " is not a folder";
     return false;
-}
-
-bool isPlainFile(const std::string& path) {
-    struct stat status {};
-    return lstat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
 }
 
 bool exists(const std::string& path) {
@@ -251,19 +222,11 @@ std::string CaseFolder::fold(const std::string& name) const {
     return folded;
 }
 
-bool folderIgnoresCase(const std::string& folder) {
-    // The last part of the folder's path in the other letter case.
-    std::string other = folder;
-    const std::size_t slash = other.find_last_of('/');
-    bool changed = false;
-    for (std::size_t i = slash == std::string::npos ? 0 : slash + 1; i < other.size(); ++i) {
-        char& c = other[i];
-        if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')) c ^= 0x20, changed = true;
-    }
-    struct stat mine {
-    }, found{};
-    return changed && lstat(folder.c_str(), &mine) == 0 && lstat(other.c_str(), &found) == 0 &&
-           mine.st_dev == found.st_dev && mine.st_ino == found.st_ino;
+bool fitsPathLimits(const std::string&, const std::string& name, std::string& reason) {
+    constexpr std::size_t kLongestName = 255;  // NAME_MAX of the file systems in use
+    if (name.size() <= kLongestName) return true;
+    reason = "its file name is longer than the 255 bytes a name may have here";
+    return false;
 }
 
 bool isStorableName(const std::string&, std::string&) {

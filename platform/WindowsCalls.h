@@ -21,4 +21,11 @@ FileIdentity identityOf(const BY_HANDLE_FILE_INFORMATION& information);
 [[nodiscard]] bool createForWriting(const std::string& path, const FileIdentity& library,
                                     int& descriptor, std::string& reason);
 
+// By path, what Folder does by name in it: a temporary file beside path,
+// renaming, removing.
+[[nodiscard]] bool createTemporaryFor(const std::string& path, int& descriptor,
+                                      std::string& temporaryPath, std::string& reason);
+[[nodiscard]] bool replaceFile(const std::string& from, const std::string& to, std::string& reason);
+[[nodiscard]] bool removeFile(const std::string& path, std::string& reason);
+
 }  // namespace lorvex::platform::windows

@@ -104,7 +104,7 @@ bool Folder::createTemporaryFor(const std::string& name, int& descriptor,
                                 std::string& temporaryName, std::string& reason) const {
     descriptor = -1;
     if (!isOneName(name, reason) ||
-        !platform::createTemporaryFor(pathOf(name), descriptor, temporaryName, reason))
+        !windows::createTemporaryFor(pathOf(name), descriptor, temporaryName, reason))
         return false;
     temporaryName.erase(0, pathOf("").size());
     return true;
@@ -112,11 +112,11 @@ bool Folder::createTemporaryFor(const std::string& name, int& descriptor,
 
 bool Folder::rename(const std::string& from, const std::string& to, std::string& reason) const {
     return isOneName(from, reason) && isOneName(to, reason) &&
-           replaceFile(pathOf(from), pathOf(to), reason);
+           windows::replaceFile(pathOf(from), pathOf(to), reason);
 }
 
 bool Folder::remove(const std::string& name, std::string& reason) const {
-    return isOneName(name, reason) && removeFile(pathOf(name), reason);
+    return isOneName(name, reason) && windows::removeFile(pathOf(name), reason);
 }
 
 ItemStatus Folder::look(const std::string& name) const {
@@ -133,6 +133,11 @@ ItemStatus Folder::look(const std::string& name) const {
     const ItemStatus status = statusOf(handle);
     CloseHandle(handle);
     return status;
+}
+
+bool Folder::read(const std::string& name, std::uint64_t limit, std::string& bytes,
+                  std::string& reason) const {
+    return isOneName(name, reason) && readSmallFile(pathOf(name), limit, bytes, reason);
 }
 
 // By path, as the rest: only an open folder, lest a path left empty list the current one.

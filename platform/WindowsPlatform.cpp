@@ -186,8 +186,8 @@ bool windows::createForWriting(const std::string& path, const FileIdentity& libr
     return false;
 }
 
-bool createTemporaryFor(const std::string& path, int& descriptor, std::string& temporaryPath,
-                        std::string& reason) {
+bool windows::createTemporaryFor(const std::string& path, int& descriptor,
+                                 std::string& temporaryPath, std::string& reason) {
     const std::size_t slash = path.find_last_of("/\\");
     const std::size_t base = slash == std::string::npos ? 0 : slash + 1;
     for (unsigned attempt = 0; attempt < 100; ++attempt) {
@@ -217,13 +217,13 @@ void abandonFile(int descriptor) {
     _close(descriptor);
 }
 
-bool replaceFile(const std::string& from, const std::string& to, std::string& reason) {
+bool windows::replaceFile(const std::string& from, const std::string& to, std::string& reason) {
     return succeeded(MoveFileExW(widePath(from).c_str(), widePath(to).c_str(),
                                  MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH),
                      reason);
 }
 
-bool removeFile(const std::string& path, std::string& reason) {
+bool windows::removeFile(const std::string& path, std::string& reason) {
     return succeeded(DeleteFileW(widePath(path).c_str()), reason);
 }
 
@@ -289,12 +289,6 @@ bool FileComparer::holds(const std::string& path, const std::string& bytes,
     return same;
 }
 
-bool isPlainFolder(const std::string& path) {
-    const DWORD attributes = GetFileAttributesW(widePath(path).c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
-           (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0;
-}
-
 std::string nameAsListed(const std::string& name) {
     return utf8Of(widePath(name).c_str());
 }
@@ -319,13 +313,6 @@ bool makeFolder(const std::string& path, std::string& reason) {
     if (failure != ERROR_ALREADY_EXISTS) return failed(reason, failure);
     reason = path + " is not a folder";
     return false;
-}
-
-bool isPlainFile(const std::string& path) {
-    const DWORD attributes = GetFileAttributesW(widePath(path).c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES &&
-           (attributes &
-            (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE)) == 0;
 }
 
 bool exists(const std::string& path) {
@@ -430,8 +417,19 @@ std::string CaseFolder::fold(const std::string& name) const {
     return utf8Of(wide.c_str());
 }
 
-bool folderIgnoresCase(const std::string&) {
-    return true;
+bool fitsPathLimits(const std::string& folderPath, const std::string& name, std::string& reason) {
+    constexpr std::size_t kLongestName = 255, kLongestPath = MAX_PATH - 1;
+    const std::wstring wideName = widePath(name);
+    if (wideName.size() > kLongestName) {
+        reason = "its file name is longer than the 255 characters a name may have here";
+        return false;
+    }
+    // Files are opened by their whole path, which Windows takes up to 259 characters long.
+    const std::wstring folder = widePath(folderPath.empty() ? "." : folderPath);
+    const DWORD length = GetFullPathNameW(folder.c_str(), 0, nullptr, nullptr);
+    if (length != 0 && length - 1 + 1 + wideName.size() <= kLongestPath) return true;
+    reason = "its path is longer than the 259 characters Windows takes";
+    return false;
 }
 
 bool isStorableName(const std::string& name, std::string& reason) {

@@ -44,6 +44,7 @@ void LibraryList::addLibrary(const NamedLibrary& library) {
     // runtime library named on the command line as well is exported.
     const auto [known, fresh] = positions_.try_emplace(library.path, libraries.size());
     if (fresh) libraries.push_back(library);
+    if (fresh) readFiles.push_back(platform::identityOfPath(library.path));
     if (!library.runtime) libraries[known->second].runtime = false;
 }
 
@@ -55,10 +56,11 @@ void LibraryList::fail(const std::string& subject, const std::string& reason) {
 void LibraryList::addTarget(const NamedLibrary& target) {
     ProjectFile file;
     std::string reason = target.problem;
+    // Refused or not, a file the run opens is one it never writes or removes.
+    if (reason.empty()) readFiles.push_back(platform::identityOfPath(target.path));
     if (!reason.empty() ||
         !readProjectFile(target.path, ProjectFileKind::Target, paths_, file, reason))
         return fail(subjectOf(target), reason);
-    projectFiles.push_back(target.path);
     for (NamedLibrary& library : file.entries) {
         library.runtime = isRuntimeLibrary(library.path);
         addLibrary(library);
@@ -68,9 +70,9 @@ void LibraryList::addTarget(const NamedLibrary& target) {
 void LibraryList::addWorkspace(const std::string& path) {
     ProjectFile file;
     std::string reason;
+    readFiles.push_back(platform::identityOfPath(path));
     if (!readProjectFile(path, ProjectFileKind::Workspace, paths_, file, reason))
         return fail(path, reason);
-    projectFiles.push_back(path);
     // Its UTF-8 is this tool's default; any other value is not followed.
     const std::string encoding = foldedName(file.exportEncoding);
     if (!encoding.empty() && encoding != "utf-8" && encoding != "utf8" && !options_.encodingGiven)

@@ -5,6 +5,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/Platform.h"
 #include "sync/ListedPaths.h"
 #include "sync/ProjectFiles.h"
 #include "sync/SyncSources.h"
@@ -23,7 +24,8 @@ public:
     void add(const std::string& argument);
 
     std::vector<NamedLibrary> libraries;
-    std::vector<std::string> projectFiles;  // the workspaces and targets read
+    // Every file the run reads or tried to read: libraries, targets, workspaces.
+    std::vector<platform::FileIdentity> readFiles;
     int code = 0;
 
 private:

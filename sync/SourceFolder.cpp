@@ -1,5 +1,6 @@
 #include "sync/SourceFolder.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "library/EntryNames.h"
@@ -59,40 +60,37 @@ std::string sourceFolderOf(const std::string& libraryPath, const std::string& cu
     return folder.empty() ? folder : folder + ".src";
 }
 
-bool makePlainFolders(const std::string& root, const std::string& relative, bool create,
-                      bool& exists, std::string& reason) {
-    std::string path = root;
+std::string underOutput(const std::string& output, const std::string& relative) {
+    if (output.empty()) return relative;
+    return output + (platform::isPathSeparator(output.back()) ? "" : "/") + relative;
+}
+
+bool openFolders(const platform::Folder& root, const std::string& relative, bool create,
+                 std::vector<platform::Folder>& chain, bool& exists, std::string& reason) {
+    chain.clear();
     exists = true;
     for (std::size_t at = 0; at < relative.size();) {
-        std::size_t end = relative.find('/', at);
-        if (end == std::string::npos) end = relative.size();
+        const std::size_t end = std::min(relative.find('/', at), relative.size());
         const std::string part = relative.substr(at, end - at);
-        path += (path.empty() || platform::isPathSeparator(path.back()) ? "" : "/") + part;
         at = end + 1;
+        const platform::Folder& parent = chain.empty() ? root : chain.back();
         std::string problem;
+        platform::Folder child;
         if (!platform::isStorableName(part, problem)) {
-            reason = path + ": " + problem;
+            reason = parent.pathOf(part) + ": " + problem;
             return false;
         }
-        if (platform::isPlainFolder(path)) continue;
-        // Anything else there, a link to a folder above all, would take the
-        // files out of the output folder.
-        if (platform::exists(path)) {
-            reason = path + ": is not a folder but " +
-                     (platform::isFolder(path) ? "a link to one" : "something else");
+        if (!create && parent.look(part).kind == platform::ItemKind::Missing) {
+            exists = false;
+            return true;
+        }
+        const bool opened = create ? parent.makeFolder(part, child, problem)
+                                   : parent.openFolder(part, child, problem);
+        if (!opened) {
+            reason = parent.pathOf(part) + ": " + problem;
             return false;
         }
-        exists = false;
-        if (!create) return true;
-        if (!platform::makeFolder(path, problem)) {
-            reason = path + ": cannot create the folder: " + problem;
-            return false;
-        }
-        if (!platform::isPlainFolder(path)) {
-            reason = path + ": is not a folder but a link to one";
-            return false;
-        }
-        exists = true;
+        chain.push_back(std::move(child));
     }
     return true;
 }

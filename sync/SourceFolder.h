@@ -1,6 +1,9 @@
 #pragma once
 
 #include <string>
+#include <vector>
+
+#include "platform/Folder.h"
 
 namespace lorvex {
 
@@ -12,11 +15,18 @@ namespace lorvex {
 // "shared/pfc.pbl.src". Empty when nothing is left to name a folder by.
 std::string sourceFolderOf(const std::string& libraryPath, const std::string& currentFolder);
 
-// Creates the folders of relative (parts separated by "/") under root, one
-// by one. False, with reason naming the part, when a part is not a plain
-// folder (a link, a file) or cannot be created; with create unset nothing is
-// created, and exists tells whether the whole path is there.
-[[nodiscard]] bool makePlainFolders(const std::string& root, const std::string& relative,
-                                    bool create, bool& exists, std::string& reason);
+// The output folder joined with a path under it, with one separator.
+std::string underOutput(const std::string& output, const std::string& relative);
+
+// Opens the folders of relative (parts separated by "/") under root, one by
+// one and without following links, each made first when missing if create
+// is set; chain holds each folder opened, which stays open with it. False,
+// with reason naming the part, when a part is not a plain folder (a link, a
+// file), cannot be made or opened, or has a name the file system does not
+// store as it is. Without create nothing is made, and exists tells whether
+// the whole path is there; chain then ends at the deepest part that is.
+[[nodiscard]] bool openFolders(const platform::Folder& root, const std::string& relative,
+                               bool create, std::vector<platform::Folder>& chain, bool& exists,
+                               std::string& reason);
 
 }  // namespace lorvex

@@ -6,23 +6,15 @@
 #include "library/EntryNames.h"
 #include "library/ExitCode.h"
 #include "library/Report.h"
+#include "sync/FolderClashes.h"
 #include "sync/LibraryList.h"
 #include "sync/ObjectList.h"
 #include "sync/SourceFolder.h"
+#include "sync/SourceNames.h"
 
 namespace lorvex {
 
 namespace {
-
-// Whether the library holds a source: read up to the first one.
-bool holdsSources(LibraryReader& reader) {
-    bool found = false;
-    reader.forEachEntry([&](const CurrentEntry& entry, std::uint32_t) {
-        found = entry.kind == EntryKind::Source;
-        return !found;
-    });
-    return found;
-}
 
 bool endsInPbl(const std::string& path) {
     return path.size() >= 4 && foldedName(path.substr(path.size() - 4)) == ".pbl";
@@ -30,27 +22,30 @@ bool endsInPbl(const std::string& path) {
 
 // Whether the folder of a library, under the output folder, holds the
 // library's object list; exists tells whether the folder is there at all.
-bool holdsObjectList(const std::string& output, const std::string& folder,
+bool holdsObjectList(const platform::Folder& output, const std::string& folder,
                      const std::string& libraryPath, bool& exists) {
-    const std::string path = underOutput(output, folder);
-    exists = !folder.empty() && platform::isPlainFolder(path);
-    return exists && platform::isPlainFile(underOutput(path, objectListName(libraryPath)));
+    std::vector<platform::Folder> chain;
+    std::string ignored;
+    exists = output.isOpen() && !folder.empty() &&
+             openFolders(output, folder, false, chain, exists, ignored) && exists;
+    return exists &&
+           chain.back().look(objectListName(libraryPath)).kind == platform::ItemKind::PlainFile;
 }
 
 // Which libraries get their object list: with neither option, those whose
 // folder holds one, and those whose folder is new when the folder of another
 // library of the run holds one.
 std::vector<bool> objectListsOf(const std::vector<NamedLibrary>& libraries,
-                                const std::vector<std::string>& folders,
-                                const SyncOptions& options) {
-    std::vector<bool> lists(libraries.size(), options.objectLists == ObjectLists::Always);
-    if (options.objectLists != ObjectLists::FollowTree) return lists;
+                                const std::vector<std::string>& folders, const SyncRun& run) {
+    const ObjectLists option = run.options.objectLists;
+    std::vector<bool> lists(libraries.size(), option == ObjectLists::Always);
+    if (option != ObjectLists::FollowTree) return lists;
     std::vector<bool> exists(libraries.size(), false);
     bool treeHoldsLists = false;
     for (std::size_t i = 0; i < libraries.size(); ++i) {
         bool folderExists = false;
         if (libraries[i].runtime) continue;
-        lists[i] = holdsObjectList(options.output, folders[i], libraries[i].path, folderExists);
+        lists[i] = holdsObjectList(run.output, folders[i], libraries[i].path, folderExists);
         exists[i] = folderExists;
         treeHoldsLists = treeHoldsLists || lists[i];
     }
@@ -59,31 +54,49 @@ std::vector<bool> objectListsOf(const std::vector<NamedLibrary>& libraries,
     return lists;
 }
 
+// Whether a folder named after a library's path may hold its sources: no
+// part with a control character or a turn of direction, or longer than a
+// name may be (what the file system does not store as it is, opening tells).
+bool isSafeFolder(const std::string& output, const std::string& folder, std::string& reason) {
+    std::string path = output;
+    for (std::size_t at = 0; at < folder.size();) {
+        const std::size_t end = std::min(folder.find('/', at), folder.size());
+        const std::string part = folder.substr(at, end - at);
+        std::string why;
+        if (!isShownAsIs(part, true, why) || !platform::fitsPathLimits(path, part, why)) {
+            reason = "its folder " + underOutput(output, folder) + ": " + why;
+            return false;
+        }
+        path = underOutput(path, part);
+        at = end + 1;
+    }
+    return true;
+}
+
 }  // namespace
 
 std::vector<SyncJob> planJobs(const std::vector<NamedLibrary>& libraries, const SyncRun& run,
                               int& code) {
     const SyncOptions& options = run.options;
     const std::string here = platform::currentFolder();
-    // The current folder by its name, which "." does not tell the case of.
-    const bool current = options.output == "." || options.output == "./";
-    const bool outputIgnoresCase = platform::folderIgnoresCase(current ? here : options.output);
     std::vector<std::string> folders;
     for (const NamedLibrary& library : libraries)
         folders.push_back(sourceFolderOf(library.path, here));
-    const std::vector<bool> objectLists = objectListsOf(libraries, folders, options);
+    const std::vector<bool> objectLists = objectListsOf(libraries, folders, run);
+    FolderClashes clashes(options.output, run.caseProbe.ignoresCase(run.nearest, !options.dryRun),
+                          run.caseFolder);
+    CodePage codePage(options.codePage);
+    const bool convertNames = options.encoding != SourceEncoding::Native;
     std::vector<platform::FileIdentity> done;
-    std::map<std::string, std::string> taken;  // folder (as the output compares it) -> library
     std::vector<SyncJob> jobs;
     // What a run one at a time prints for a library not exported.
-    auto notExported = [&](SyncJob& job, const std::string& subject, const std::string& reason,
-                           const char* line) {
+    auto notExported = [&](SyncJob& job, const std::string& subject, const std::string& reason) {
         job.report.errors.emplace_back(subject, reason);
-        if (!options.dryRun) job.report.out = printable(job.library.path) + line;
+        if (!options.dryRun) job.report.out = printable(job.library.path) + ": not exported\n";
     };
     for (std::size_t i = 0; i < libraries.size(); ++i) {
         const NamedLibrary& library = libraries[i];
-        SyncJob job{library, folders[i], objectLists[i], false, {}};
+        SyncJob job{library, folders[i], objectLists[i], false, {}, {}, Generation::SingleByte, {}};
         LibraryReader reader;
         std::string reason = library.problem;
         if (library.runtime) {
@@ -93,7 +106,7 @@ std::vector<SyncJob> planJobs(const std::vector<NamedLibrary>& libraries, const 
             continue;
         }
         if (!reason.empty() || !reader.open(library.path, reason)) {
-            notExported(job, subjectOf(library), reason, ": not exported\n");
+            notExported(job, subjectOf(library), reason);
             code = std::max<int>(code, kExitOpenError);
             jobs.push_back(std::move(job));
             continue;
@@ -105,26 +118,31 @@ std::vector<SyncJob> planJobs(const std::vector<NamedLibrary>& libraries, const 
             }))
             continue;
         done.push_back(identity);
-        const std::string key = outputIgnoresCase ? run.caseFolder.fold(job.folder) : job.folder;
+        const bool singleByte = reader.generation() == Generation::SingleByte;
+        job.sources = readSources(reader, codePage, singleByte && convertNames);
+        job.generation = reader.generation();
+        job.damage = reader.damage();
+        std::vector<std::string> files;
+        for (const PlannedSource& source : job.sources) {
+            std::string ignored;
+            if (isSafeName(source.fileName, true, ignored)) files.push_back(source.fileName);
+        }
         // An empty library gets its folder where the tree keeps object lists;
         // one whose damaged directory may hide its sources does not.
-        const bool empty = !holdsSources(reader);
-        if (empty && (!reader.damage().empty() || !job.objectList || !endsInPbl(library.path))) {
+        if (job.sources.empty() &&
+            (!job.damage.empty() || !job.objectList || !endsInPbl(library.path))) {
             if (!options.dryRun) job.report.out = printable(library.path) + ": no sources\n";
-            if (!reader.damage().empty()) {
+            if (!job.damage.empty()) {
                 job.report.errors.emplace_back(library.path + ": directory",
-                                               reader.damage() + ": sources may be missing");
+                                               job.damage + ": sources may be missing");
                 job.report.failed = true;
             }
         } else if (job.folder.empty()) {
-            notExported(job, library.path, "its path names no folder to export into",
-                        ": not exported\n");
+            notExported(job, library.path, "its path names no folder to export into");
             job.report.failed = true;
-        } else if (const auto [claimed, fresh] = taken.emplace(key, library.path); !fresh) {
-            notExported(job, library.path,
-                        "its folder " + underOutput(options.output, job.folder) + " is that of " +
-                            claimed->second + "; not exported",
-                        ": not exported\n");
+        } else if (!isSafeFolder(options.output, job.folder, reason) ||
+                   !clashes.take(library.path, job.folder, files, reason)) {
+            notExported(job, library.path, reason + "; not exported");
             job.report.failed = true;
         } else {
             job.toExport = true;

@@ -5,8 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "sync/LibrarySync.h"
+#include "sync/PlannedSource.h"
 #include "sync/ProjectFiles.h"
+#include "sync/SyncRun.h"
 
 namespace lorvex {
 
@@ -17,14 +18,19 @@ struct SyncJob {
     std::string folder;       // under the output folder
     bool objectList = false;  // whether its folder gets the library's object list
     bool toExport = false;    // or already reported as not exported
+    std::vector<PlannedSource> sources;
+    std::string damage;  // of its directory, as the plan's pass found it
+    Generation generation = Generation::SingleByte;
     SyncReport report;
 };
 
-// Decides, one library at a time and in order, which libraries are exported
-// and where, and which get object lists: a runtime library, a library that
-// cannot be opened, is named a second time, holds no sources (but for an
-// empty ".pbl" where object lists are written), or would take another one's
-// folder is not. code rises to what those say.
+// Decides, one library at a time and in order, before anything is written,
+// which libraries are exported and where, and which get object lists: a
+// runtime library, a library that cannot be opened, is named a second time,
+// holds no sources (but for an empty ".pbl" where object lists are written),
+// or whose folder has a name that is not safe or would clash with what an
+// earlier library writes (FolderClashes) is not. Reads each library's sources
+// once, for the run too. code rises to what those say.
 std::vector<SyncJob> planJobs(const std::vector<NamedLibrary>& libraries, const SyncRun& run,
                               int& code);
 

@@ -5,6 +5,7 @@
 #include "library/ExitCode.h"
 #include "library/LibraryReader.h"
 #include "library/Report.h"
+#include "platform/Folder.h"
 #include "platform/Platform.h"
 #include "sync/LibraryList.h"
 #include "sync/LibrarySync.h"
@@ -14,27 +15,49 @@ namespace lorvex {
 
 namespace {
 
-// The output folder, made when missing and locked, so that runs into one
-// folder take turns and none removes what another writes. False when it is
-// not a folder or cannot be made one; a dry run makes nothing.
-bool prepareOutput(const SyncOptions& options, platform::FolderLock& lock, std::FILE* errors) {
-    const std::string& output = options.output;
-    if (platform::exists(output) && !platform::isFolder(output)) {
-        report(errors, output, "is not a folder");
-        return false;
-    }
+// The output folder, made when missing, opened as given (a link the user
+// names is followed) and locked, so that runs into one folder take turns and
+// none removes what another writes. False when it is not a folder or cannot
+// be made one; a dry run makes nothing and takes no lock, and leaves output
+// closed when the folder is not there. locked tells whether the lock was taken.
+bool prepareOutput(const SyncOptions& options, platform::Folder& output, platform::FolderLock& lock,
+                   bool& locked, std::FILE* errors) {
+    const std::string& path = options.output;
     std::string reason;
-    if (options.dryRun) return true;  // which writes nothing, not even a lock
-    if (!platform::makeFolders(output, reason)) {
-        report(errors, output, "cannot create the folder: " + reason);
+    locked = true;
+    if (platform::exists(path) && !platform::isFolder(path)) {
+        report(errors, path, "is not a folder");
         return false;
     }
-    if (!lock.acquire(
-            output, [&] { report(errors, output, "waiting for another run into it to end"); },
-            reason))
-        report(errors, output,
+    if (!options.dryRun && !platform::makeFolders(path, reason)) {
+        report(errors, path, "cannot create the folder: " + reason);
+        return false;
+    }
+    if (!output.open(path, reason)) {
+        if (options.dryRun) return true;
+        report(errors, path, "cannot be opened: " + reason);
+        return false;
+    }
+    if (options.dryRun) return true;
+    locked = lock.acquire(
+        output, [&] { report(errors, path, "waiting for another run into it to end"); }, reason);
+    if (!locked)
+        report(errors, path,
                "cannot be locked, so a run beside this one could disturb it: " + reason);
     return true;
+}
+
+// The nearest folder at or above path that is there: the one a dry run into
+// a folder not there asks how it compares names.
+platform::Folder nearestFolder(std::string path) {
+    platform::Folder folder;
+    std::string ignored;
+    while (!folder.open(path, ignored) && !path.empty()) {
+        while (!path.empty() && platform::isPathSeparator(path.back())) path.pop_back();
+        const std::size_t slash = path.find_last_of(platform::isPathSeparator('\\') ? "/\\" : "/");
+        path = slash == std::string::npos ? "" : path.substr(0, slash + 1);
+    }
+    return folder;
 }
 
 // Files that git converted on commit differ from the exports only in line ends.
@@ -48,21 +71,24 @@ std::string lineEndsHint(unsigned files, const SyncOptions& options) {
 
 }  // namespace
 
-int syncSources(const SyncOptions& options, std::FILE* out, std::FILE* errors) {
+int syncSources(const SyncOptions& options, std::FILE* out, std::FILE* errors,
+                const platform::CaseProbe& caseProbe) {
+    platform::Folder output;
     platform::FolderLock lock;
-    if (!prepareOutput(options, lock, errors)) return kExitOpenError;
+    bool locked = true;
+    if (!prepareOutput(options, output, lock, locked, errors)) return kExitOpenError;
+    const platform::Folder nearest =
+        output.isOpen() ? platform::Folder() : nearestFolder(options.output);
     LibraryList list(options, errors);
     for (const std::string& argument : options.libraries) list.add(argument);
-    // Every file the run reads, so that no file written or removed is one of them.
-    std::vector<platform::FileIdentity> readFiles;
-    for (const NamedLibrary& library : list.libraries)
-        readFiles.push_back(platform::identityOfPath(library.path));
-    for (const std::string& path : list.projectFiles)
-        readFiles.push_back(platform::identityOfPath(path));
     const bool noteLineEnds = options.encoding != SourceEncoding::Native;
-    const SyncRun run{options, SyncRules{readFiles, options.dryRun, noteLineEnds}, {}};
-
-    int code = list.code;
+    const platform::CaseFolder caseFolder;
+    OwnLocks ownLocks;
+    const SyncRun run{options,    SyncRules{list.readFiles, options.dryRun, noteLineEnds},
+                      caseFolder, caseProbe,
+                      output,     output.isOpen() ? output : nearest,
+                      ownLocks};
+    int code = std::max<int>(list.code, locked ? kExitDone : kExitExportFailed);
     std::vector<SyncJob> jobs = planJobs(list.libraries, run, code);
     // Several libraries at once, reported in order.
     OrderedReports reports(jobs, out, errors);
@@ -71,7 +97,7 @@ int syncSources(const SyncOptions& options, std::FILE* out, std::FILE* errors) {
         LibraryReader reader;
         std::string reason;
         if (job.toExport && reader.open(job.library.path, reason)) {
-            LibrarySync(reader, job.library, job.folder, job.objectList, run).run(job.report);
+            LibrarySync(reader, job, run).run();
         } else if (job.toExport) {
             job.report.errors.emplace_back(job.library.path, reason);
             job.report.unread = true;

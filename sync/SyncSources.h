@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/Folder.h"
+
 #include "extract/SourceText.h"
 
 namespace lorvex {
@@ -37,6 +39,8 @@ struct SyncOptions {
 // exit code: 0; 2 when a library or a file naming libraries could not be
 // read; 4 when an export failed; the larger when both; 5 for a dry run that
 // found files to change and nothing else wrong.
-int syncSources(const SyncOptions& options, std::FILE* out, std::FILE* errors);
+// caseProbe tells how folders compare names (a test may give the answer).
+int syncSources(const SyncOptions& options, std::FILE* out, std::FILE* errors,
+                const platform::CaseProbe& caseProbe = {});
 
 }  // namespace lorvex

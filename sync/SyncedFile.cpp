@@ -12,22 +12,25 @@ bool SyncRules::isRead(const platform::FileIdentity& identity) const {
     });
 }
 
-void FileSyncer::noteLineEnds(const std::string& path, const std::string& bytes) {
+void FileSyncer::noteLineEnds(const platform::Folder& folder, const std::string& name,
+                              const std::string& bytes) {
     // A file that differs only in line ends is at most twice as long.
     std::string held;
-    if (platform::readSmallFile(path, 2 * std::uint64_t{bytes.size()} + 2, held, ignored_) &&
+    if (folder.read(name, 2 * std::uint64_t{bytes.size()} + 2, held, ignored_) &&
         differOnlyInLineEnds(held, bytes))
         ++lineEndsOnly_;
 }
 
-SyncResult FileSyncer::sync(const std::string& path, const std::string& bytes,
-                            std::optional<std::uint32_t> modificationTime, std::string& reason,
-                            bool mayExist) {
+SyncResult FileSyncer::sync(const platform::Folder& folder, const std::string& name,
+                            const std::string& bytes, std::optional<std::uint32_t> modificationTime,
+                            std::string& reason, bool mayExist) {
+    if (!folder.isOpen()) return SyncResult::Written;  // a dry run into a folder not there
     platform::FileIdentity target;
-    if (mayExist && comparer_.holds(path, bytes, target)) return SyncResult::Unchanged;
-    if (target.known && rules_.noteLineEnds) noteLineEnds(path, bytes);
+    if (mayExist && comparer_.holds(folder, name, bytes, target)) return SyncResult::Unchanged;
+    if (target.known && rules_.noteLineEnds) noteLineEnds(folder, name, bytes);
     // A link, a folder or a pipe where the file goes is never replaced.
-    if (mayExist && platform::exists(path) && !platform::isPlainFile(path)) {
+    const platform::ItemKind kind = mayExist ? folder.look(name).kind : platform::ItemKind::Missing;
+    if (kind != platform::ItemKind::Missing && kind != platform::ItemKind::PlainFile) {
         reason = "is not a plain file but a link, a folder or a pipe, which stays";
         return SyncResult::Failed;
     }
@@ -38,19 +41,19 @@ SyncResult FileSyncer::sync(const std::string& path, const std::string& bytes,
     if (rules_.dryRun) return SyncResult::Written;
     std::string temporary;
     int descriptor = -1;
-    if (!platform::createTemporaryFor(path, descriptor, temporary, reason)) {
+    if (!folder.createTemporaryFor(name, descriptor, temporary, reason)) {
         reason = "cannot create a file beside it: " + reason;
         return SyncResult::Failed;
     }
     bool written =
         platform::writeAll(descriptor, bytes.data(), bytes.size(), reason) &&
         (!modificationTime || platform::setModificationTime(descriptor, *modificationTime, reason));
-    written = platform::closeFile(descriptor, written ? reason : ignored_) && written;
+    if (!platform::closeFile(descriptor, written ? reason : ignored_)) written = false;
     if (!written) reason = "cannot write: " + reason;
-    if (written && platform::replaceFile(temporary, path, reason)) return SyncResult::Written;
+    if (written && folder.rename(temporary, name, reason)) return SyncResult::Written;
     if (written) reason = "cannot put it in place: " + reason;
     // Failing that, the next run removes it.
-    static_cast<void>(platform::removeFile(temporary, ignored_));
+    static_cast<void>(folder.remove(temporary, ignored_));
     return SyncResult::Failed;
 }
 

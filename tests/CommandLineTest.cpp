@@ -17,12 +17,6 @@
 namespace lorvex::testing {
 namespace {
 
-std::string repeat(const std::string& text, int times) {
-    std::string repeated;
-    for (int i = 0; i < times; ++i) repeated += text;
-    return repeated;
-}
-
 // A listing line of an entry saved at 1970-01-01 00:00:00 UTC.
 std::string line(const std::string& name, const char* size) {
     return name + std::string(name.size() < 50 ? 50 - name.size() : 0, ' ') + size +

@@ -5,7 +5,9 @@
 #include <sys/stat.h>
 
 #include "extract/SourceOrder.h"
+#include "cli/SyncOptions.h"
 #include "library/CodePage.h"
+#include "sync/SyncSources.h"
 #include "tests/support/TestFiles.h"
 
 namespace lorvex::testing {
@@ -274,7 +276,7 @@ TEST(Sync, RunsAgainTouchingOnlyWhatChanges) {
         0);
     RunResult result = runLorvex(sync);
     EXPECT_EQ(result.errors,
-              "lorvex: lib.pbl: out/lib.pbl.src: is not a folder but a link to one\n");
+              "lorvex: lib.pbl: out/lib.pbl.src: is a symbolic link, which is not followed\n");
     EXPECT_EQ(result.output, summary("lib.pbl", "0 written, 0 unchanged, 0 removed, 3 failed"));
     EXPECT_EQ(filesIn("elsewhere").size() + unlink("out/lib.pbl.src"), 0U);
     // Runs after one that wrote the object list keep it up to date.
@@ -376,6 +378,73 @@ TEST(Sync, WorkspacesTargetsAndTheirFolders) {
                   "unchanged, 0 removed\n");
 }
 
+// Libraries that would write where another one does, decided before anything
+// is written, so that a dry run says what a run does: the later one fails.
+// Files the run reads stay, whatever it made of them; names too long, and
+// folder names with control characters, fail as well.
+TEST(Sync, ClashesDecidedBeforeAnyWrite) {
+    struct Case {
+        std::vector<std::string> arguments;
+        bool ignoresCase;  // the folders' answer, in place of a mount that ignores case
+        std::string output, errors;
+    };
+    const std::string written = " written, 0 unchanged, 0 removed",
+                      euros = repeat("\xE2\x82\xAC", 95);
+    // clang-format off
+    const Case cases[] = {
+        {{"--prune", "lib.pbl", "lib.pbl.src/x.pbl", "w.pbw"}, false, "lib.pbl -> out/lib.pbl.src: 3" + written +
+         "\nlib.pbl.src/x.pbl: not exported\n", "lorvex: w.pbw: out\\lib.pbl.src\\notes.srw: no LibList line in the "
+         "target file\nlorvex: lib.pbl: notes.srw: not removed: it is a file this run reads\nlorvex: lib.pbl.src/x.pbl: "
+         "its folder out/lib.pbl.src/x.pbl.src is a file of lib.pbl; not exported\n"},
+        {{"lib.pbl.src/x.pbl", "lib.pbl"}, false, "lib.pbl.src/x.pbl -> out/lib.pbl.src/x.pbl.src: 1" + written +
+         "\nlib.pbl: not exported\n", "lorvex: lib.pbl: its file out/lib.pbl.src/x.pbl.src is a folder of "
+         "lib.pbl.src/x.pbl; not exported\n"},
+        {{"lib.pbl", "A/l.pbl", "a/l.pbl"}, true, "lib.pbl -> out/lib.pbl.src: 2" + written + ", 1 failed\n"
+         "A/l.pbl -> out/A/l.pbl.src: 1" + written + "\na/l.pbl: not exported\n",
+         "lorvex: lib.pbl: W_A.srw: its file name W_A.srw is that of the earlier source w_a.srw\n"
+         "lorvex: a/l.pbl: its folder out/a/l.pbl.src is that of A/l.pbl; not exported\n"},
+        {{"--codepage=1252", "a\x1b.pbl", "long.pbl"}, false, "a\\x1b.pbl: not exported\nlong.pbl -> "
+         "out/long.pbl.src: 0" + written + ", 1 failed\n", "lorvex: a\\x1b.pbl: its folder out/a\\x1b.pbl.src: its "
+         "name holds a control character; not exported\nlorvex: long.pbl: " + euros + ".srw: its file name is "
+         "longer than the 255 bytes a name may have here\n"},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.arguments[1]);
+        ScopedTempDir dir;
+        ASSERT_EQ(
+            runShell(
+                "mkdir -p A a lib.pbl.src out/lib.pbl.src && echo x >out/lib.pbl.src/notes.srw")
+                .exitCode,
+            0);
+        const BuiltLibrary one = buildLibrary(oneNode({entry("a.srw", "1")}));
+        ASSERT_TRUE(one.writeTo("lib.pbl.src/x.pbl") && one.writeTo("A/l.pbl") &&
+                    one.writeTo("a/l.pbl") && one.writeTo("a\x1b.pbl"));
+        ASSERT_TRUE(buildLibrary(oneNode({entry("x.pbl.src", "1"), entry("w_a.srw", "2"),
+                                          entry("W_A.srw", "3")}))
+                        .writeTo("lib.pbl"));
+        ASSERT_TRUE(buildLibrary(oneNode({entry(std::string(95, '\x80') + ".srw", "4")}))
+                        .writeTo("long.pbl"));
+        std::ofstream("w.pbw")
+            << "@begin Targets\n 0 \"out\\\\lib.pbl.src\\\\notes.srw\";\n@end;\n";
+        for (const bool dryRun : {true, false}) {
+            SyncOptions options;
+            std::string problem, reason;
+            std::vector<std::string> arguments = c.arguments;
+            if (dryRun) arguments.insert(arguments.begin(), "--check");
+            ASSERT_TRUE(parseSyncOptions(arguments, options, problem, reason));
+            options.output = "out";
+            const RunResult result = captured([&](std::FILE* out, std::FILE* errors) {
+                return syncSources(options, out, errors, platform::CaseProbe{c.ignoresCase});
+            });
+            EXPECT_EQ(result.exitCode, 4);
+            EXPECT_EQ(result.errors, c.errors);
+            EXPECT_EQ(result.output, dryRun ? result.output : c.output);
+        }
+        EXPECT_EQ(readFile("out/lib.pbl.src/notes.srw"), "x\n");
+    }
+}
+
 // Faults a hostile review found: each must end in a clear message, never in a
 // lost, doubled or misplaced file.
 TEST(Sync, NeverLosesOrDoublesAFile) {
@@ -438,7 +507,7 @@ TEST(Sync, NeverLosesOrDoublesAFile) {
         // A library the run reads is never pruned.
         {{entry("a.srw", "1")}, false, "mkdir -p out/lib.pbl.src && cp lib.pbl out/lib.pbl.src/lib.srw",
          {"--prune", "out/lib.pbl.src/lib.srw"}, 4,
-         ok + "1 written, 0 unchanged, 0 removed, 1 failed\nout/lib.pbl.src/lib.srw -> "
+         ok + "1 written, 0 unchanged, 0 removed\nout/lib.pbl.src/lib.srw -> "
          "out/out/lib.pbl.src/lib.srw.src: 1 written, 0 unchanged, 0 removed\n",
          "lorvex: lib.pbl: lib.srw: not removed: it is a file this run reads\n", {"a.srw", "lib.pbg", "lib.srw"}},
         // An output folder that is a file, and a run that waits for another one into the same folder.

@@ -47,6 +47,12 @@ inline std::vector<std::string> filesIn(const std::string& directory) {
     return names;
 }
 
+inline std::string repeat(const std::string& text, int times) {
+    std::string repeated;
+    for (int i = 0; i < times; ++i) repeated += text;
+    return repeated;
+}
+
 // Every plain file under a folder, by its path below it, with its bytes.
 inline std::map<std::string, std::string> filesUnder(const std::string& folder) {
     std::map<std::string, std::string> files;
@@ -87,21 +93,28 @@ inline std::string readFile(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
+// Runs something that prints to two streams, capturing what it prints.
+template <typename Run>
+RunResult captured(Run run) {
+    std::FILE* streams[2] = {std::tmpfile(), std::tmpfile()};
+    RunResult result;
+    result.exitCode = run(streams[0], streams[1]);
+    for (std::string* text : {&result.output, &result.errors}) {
+        std::FILE* stream = streams[text == &result.errors];
+        std::rewind(stream);
+        for (int c; (c = std::fgetc(stream)) != EOF;) *text += static_cast<char>(c);
+        std::fclose(stream);
+    }
+    return result;
+}
+
 // Runs a command line in this process, as the tool would, capturing what it prints.
 inline RunResult runLorvex(const std::vector<std::string>& arguments) {
     std::vector<const char*> argv{"lorvex"};
     for (const std::string& argument : arguments) argv.push_back(argument.c_str());
-    std::FILE* streams[2] = {std::tmpfile(), std::tmpfile()};
-    RunResult result;
-    result.exitCode =
-        runCommandLine(static_cast<int>(argv.size()), argv.data(), streams[0], streams[1]);
-    for (std::string* captured : {&result.output, &result.errors}) {
-        std::FILE* stream = streams[captured == &result.errors];
-        std::rewind(stream);
-        for (int c; (c = std::fgetc(stream)) != EOF;) *captured += static_cast<char>(c);
-        std::fclose(stream);
-    }
-    return result;
+    return captured([&](std::FILE* out, std::FILE* errors) {
+        return runCommandLine(static_cast<int>(argv.size()), argv.data(), out, errors);
+    });
 }
 
 // One extraction from a one-node library and everything it should leave behind.
