@@ -1,9 +1,22 @@
 #include "extract/SourceControlText.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 namespace lorvex {
+
+namespace {
+
+// Whether one of the four 16-bit units at bytes is zero: text is scanned a
+// word at a time.
+bool holdsZeroUnit(const unsigned char* bytes) {
+    std::uint64_t four = 0;
+    std::memcpy(&four, bytes, sizeof four);
+    return ((four - 0x0001000100010001ULL) & ~four & 0x8000800080008000ULL) != 0;
+}
+
+}  // namespace
 
 void LineEndTracker::write(const void* bytes, std::size_t count) {
     sink_.write(bytes, count);
@@ -46,6 +59,8 @@ void TextUpToNul::write(const unsigned char* bytes, std::size_t count) {
     }
     const std::size_t start = i;
     for (; i + 1 < count; i += 2) {
+        while (i + 8 <= count && !holdsZeroUnit(bytes + i)) i += 8;
+        if (i + 1 >= count) break;
         if (bytes[i] == 0 && bytes[i + 1] == 0) {
             pass(bytes + start, i - start);
             return endAtNul();

@@ -46,6 +46,8 @@ std::size_t readAt(int descriptor, std::uint64_t offset, void* destination, std:
 // whether a file name is of that form, from any process.
 bool isTemporaryName(const std::string& name);
 std::string temporaryName(const std::string& fileName, unsigned long process, unsigned attempt);
+// How much longer than its file a temporary name may be.
+std::size_t temporaryNameOverhead();
 [[nodiscard]] bool writeAll(int descriptor, const void* bytes, std::size_t count,
                             std::string& reason);
 [[nodiscard]] bool setModificationTime(int descriptor, std::uint32_t secondsSince1970,
@@ -157,12 +159,12 @@ private:
     void* locale_ = nullptr;  // the C library's locale for case mapping, on POSIX systems
 };
 
-// Whether a file name fits the lengths the system takes, in the folder at
-// folderPath: 255 bytes on POSIX systems (where no limit holds for a whole
-// path opened through its folders); 255 UTF-16 units and a whole path of 259
-// on Windows. reason says why not.
-[[nodiscard]] bool fitsPathLimits(const std::string& folderPath, const std::string& name,
-                                  std::string& reason);
+// The most a file name in the folder at folderPath may have, in the units of
+// nameLength: 255 bytes on POSIX systems (where no limit holds for a whole
+// path opened through its folders); on Windows 255 UTF-16 units, and fewer
+// where the whole path would pass 259.
+std::size_t longestName(const std::string& folderPath);
+std::size_t nameLength(const std::string& name);
 
 // Whether the file system stores a file under this name as it is; on Windows
 // the rules of isWindowsStorableName.

@@ -222,11 +222,12 @@ std::string CaseFolder::fold(const std::string& name) const {
     return folded;
 }
 
-bool fitsPathLimits(const std::string&, const std::string& name, std::string& reason) {
-    constexpr std::size_t kLongestName = 255;  // NAME_MAX of the file systems in use
-    if (name.size() <= kLongestName) return true;
-    reason = "its file name is longer than the 255 bytes a name may have here";
-    return false;
+std::size_t longestName(const std::string&) {
+    return 255;  // NAME_MAX of the file systems in use
+}
+
+std::size_t nameLength(const std::string& name) {
+    return name.size();
 }
 
 bool isStorableName(const std::string&, std::string&) {

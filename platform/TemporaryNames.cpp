@@ -17,6 +17,11 @@ std::string temporaryName(const std::string& fileName, unsigned long process, un
     return kPrefix + fileName + "." + std::to_string(process) + "-" + std::to_string(attempt);
 }
 
+std::size_t temporaryNameOverhead() {
+    // Process numbers have at most ten digits, attempts two.
+    return temporaryName("", 4294967295UL, 99).size();
+}
+
 bool isTemporaryName(const std::string& name) {
     // The prefix, a file name, then ".<digits>-<digits>" and nothing more: no
     // source (".sr?") or object list (".pbg") ends that way.

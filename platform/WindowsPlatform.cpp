@@ -417,19 +417,17 @@ std::string CaseFolder::fold(const std::string& name) const {
     return utf8Of(wide.c_str());
 }
 
-bool fitsPathLimits(const std::string& folderPath, const std::string& name, std::string& reason) {
+std::size_t longestName(const std::string& folderPath) {
     constexpr std::size_t kLongestName = 255, kLongestPath = MAX_PATH - 1;
-    const std::wstring wideName = widePath(name);
-    if (wideName.size() > kLongestName) {
-        reason = "its file name is longer than the 255 characters a name may have here";
-        return false;
-    }
     // Files are opened by their whole path, which Windows takes up to 259 characters long.
     const std::wstring folder = widePath(folderPath.empty() ? "." : folderPath);
-    const DWORD length = GetFullPathNameW(folder.c_str(), 0, nullptr, nullptr);
-    if (length != 0 && length - 1 + 1 + wideName.size() <= kLongestPath) return true;
-    reason = "its path is longer than the 259 characters Windows takes";
-    return false;
+    const std::size_t length = GetFullPathNameW(folder.c_str(), 0, nullptr, nullptr);
+    if (length == 0 || length >= kLongestPath) return 0;
+    return std::min(kLongestName, kLongestPath - length);  // less its NUL, plus a separator
+}
+
+std::size_t nameLength(const std::string& name) {
+    return widePath(name).size();
 }
 
 bool isStorableName(const std::string& name, std::string& reason) {

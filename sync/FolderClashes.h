@@ -1,7 +1,6 @@
 #pragma once
 
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "platform/Platform.h"
@@ -10,7 +9,7 @@ namespace lorvex {
 
 // What the libraries of a run take under the output folder, as it compares
 // names, so that none writes where another one does: two libraries' folders
-// that are one, a library's folder (or one above it) that is another's file,
+// that are one, a library's folder (or one it is in) that is another's file,
 // or a file that is another's folder. Folders within folders are fine.
 class FolderClashes {
 public:
@@ -23,17 +22,26 @@ public:
     // library, unless one clashes with what an earlier library took; reason
     // then names both.
     [[nodiscard]] bool take(const std::string& library, const std::string& folder,
-                            const std::vector<std::string>& files, std::string& reason);
+                            std::vector<std::string> files, std::string& reason);
 
 private:
+    struct Taken {
+        std::string library;
+        std::string folder;  // as a key
+        std::vector<std::string> files;
+    };
     std::string key(const std::string& path) const;
     std::string shown(const std::string& path) const;
+    // The library whose folder is the key's, or null.
+    const Taken* folderOf(const std::string& folderKey) const;
+    bool holds(const Taken& taken, const std::string& name) const;
 
     std::string output_;
     bool ignoresCase_;
     const platform::CaseFolder& caseFolder_;
-    // By key, the library that took each: folders, every folder they are in, files.
-    std::unordered_map<std::string, std::string> folders_, above_, files_;
+    std::vector<Taken> taken_;
+    // Each folder taken and every folder it is in, as a key, with the library.
+    std::vector<std::pair<std::string, std::size_t>> above_;
 };
 
 }  // namespace lorvex

@@ -97,6 +97,7 @@ bool LibrarySync::lockFolder() {
 void LibrarySync::checkNames() {
     const bool utf8 = job_.generation == Generation::UnicodeEra ||
                       run_.options.encoding != SourceEncoding::Native;
+    const std::size_t longestName = platform::longestName(path_);
     for (std::size_t i = 0; i < sources_.size(); ++i) {
         PlannedSource& source = sources_[i];
         if (source.fileName.empty()) {
@@ -116,7 +117,7 @@ void LibrarySync::checkNames() {
         if (!isExportName(source.fileName))
             problem = "its name, cut to 99 bytes, no longer ends in .sr?";
         if (!problem.empty() || !isSafeName(source.fileName, utf8, problem) ||
-            !fitsNameLimits(path_, source.fileName, problem)) {
+            !fitsNameLimits(longestName, source.fileName, problem)) {
             failed(shown(source), problem);
             source.fileName.clear();
             continue;

@@ -1,7 +1,5 @@
 #include "sync/SourceNames.h"
 
-#include <climits>
-
 #include "library/EntryNames.h"
 #include "library/Report.h"
 #include "platform/Platform.h"
@@ -36,11 +34,15 @@ bool isExportName(const std::string& name) {
     return name.size() > 4 && equalsIgnoringCase(name.substr(name.size() - 4, 3).c_str(), ".sr");
 }
 
-bool fitsNameLimits(const std::string& folderPath, const std::string& name, std::string& reason) {
+bool fitsNameLimits(std::size_t longest, const std::string& name, std::string& reason) {
     // The temporary file is written first, under a longer name.
-    const std::string longest = platform::temporaryName(name, ULONG_MAX, 99);
-    return platform::fitsPathLimits(folderPath, name, reason) &&
-           platform::fitsPathLimits(folderPath, longest, reason);
+    const std::size_t overhead = platform::temporaryNameOverhead();
+    if (platform::nameLength(name) + overhead <= longest) return true;
+    const std::size_t most = longest > overhead ? longest - overhead : 0;
+    reason = "its file name is longer than the " + std::to_string(most) +
+             (platform::isPathSeparator('\\') ? " characters" : " bytes") +
+             " a source's name may have here";
+    return false;
 }
 
 }  // namespace lorvex

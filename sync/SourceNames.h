@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace lorvex {
@@ -18,10 +19,9 @@ namespace lorvex {
 bool isExportName(const std::string& name);
 
 // Whether a file of this name, and the temporary file written before it, fit
-// the length the system gives a file name (255 bytes on POSIX systems, 255
-// UTF-16 units and a whole path of 259 on Windows) in the folder at
-// folderPath. reason says why not.
-[[nodiscard]] bool fitsNameLimits(const std::string& folderPath, const std::string& name,
+// in a folder whose names may be longest units long (platform::longestName).
+// reason says why not.
+[[nodiscard]] bool fitsNameLimits(std::size_t longest, const std::string& name,
                                   std::string& reason);
 
 }  // namespace lorvex

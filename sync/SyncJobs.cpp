@@ -63,7 +63,9 @@ bool isSafeFolder(const std::string& output, const std::string& folder, std::str
         const std::size_t end = std::min(folder.find('/', at), folder.size());
         const std::string part = folder.substr(at, end - at);
         std::string why;
-        if (!isShownAsIs(part, true, why) || !platform::fitsPathLimits(path, part, why)) {
+        const bool fits = platform::nameLength(part) <= platform::longestName(path);
+        if (!fits) why = "its name is longer than the system takes here";
+        if (!fits || !isShownAsIs(part, true, why)) {
             reason = "its folder " + underOutput(output, folder) + ": " + why;
             return false;
         }
@@ -71,6 +73,33 @@ bool isSafeFolder(const std::string& output, const std::string& folder, std::str
         at = end + 1;
     }
     return true;
+}
+
+// What the plan learns of a library by reading it.
+struct Reading {
+    bool opened = false;
+    std::string reason;  // why it could not be opened
+    platform::FileIdentity identity;
+    Generation generation = Generation::SingleByte;
+    std::vector<PlannedSource> sources;
+    std::string damage;
+};
+
+Reading readLibrary(const NamedLibrary& library, const SyncOptions& options) {
+    Reading reading;
+    LibraryReader reader;
+    reading.reason = library.problem;
+    if (library.runtime || !reading.reason.empty() || !reader.open(library.path, reading.reason))
+        return reading;
+    reading.opened = true;
+    reading.identity = reader.file().identity();
+    reading.generation = reader.generation();
+    CodePage codePage(options.codePage);
+    const bool convertNames =
+        reading.generation == Generation::SingleByte && options.encoding != SourceEncoding::Native;
+    reading.sources = readSources(reader, codePage, convertNames);
+    reading.damage = reader.damage();
+    return reading;
 }
 
 }  // namespace
@@ -85,8 +114,10 @@ std::vector<SyncJob> planJobs(const std::vector<NamedLibrary>& libraries, const 
     const std::vector<bool> objectLists = objectListsOf(libraries, folders, run);
     FolderClashes clashes(options.output, run.caseProbe.ignoresCase(run.nearest, !options.dryRun),
                           run.caseFolder);
-    CodePage codePage(options.codePage);
-    const bool convertNames = options.encoding != SourceEncoding::Native;
+    // The libraries are read several at once; what they say is decided in order.
+    std::vector<Reading> readings(libraries.size());
+    platform::runInParallel(
+        libraries.size(), [&](std::size_t i) { readings[i] = readLibrary(libraries[i], options); });
     std::vector<platform::FileIdentity> done;
     std::vector<SyncJob> jobs;
     // What a run one at a time prints for a library not exported.
@@ -97,36 +128,33 @@ std::vector<SyncJob> planJobs(const std::vector<NamedLibrary>& libraries, const 
     for (std::size_t i = 0; i < libraries.size(); ++i) {
         const NamedLibrary& library = libraries[i];
         SyncJob job{library, folders[i], objectLists[i], false, {}, {}, Generation::SingleByte, {}};
-        LibraryReader reader;
-        std::string reason = library.problem;
+        Reading& reading = readings[i];
+        std::string reason;
         if (library.runtime) {
             if (!options.dryRun)
                 job.report.out = printable(library.path) + ": runtime library, not exported\n";
             jobs.push_back(std::move(job));
             continue;
         }
-        if (!reason.empty() || !reader.open(library.path, reason)) {
-            notExported(job, subjectOf(library), reason);
+        if (!reading.opened) {
+            notExported(job, subjectOf(library), reading.reason);
             code = std::max<int>(code, kExitOpenError);
             jobs.push_back(std::move(job));
             continue;
         }
         // A library named twice, under any name, is exported once.
-        const platform::FileIdentity& identity = reader.file().identity();
+        const platform::FileIdentity& identity = reading.identity;
         if (std::any_of(done.begin(), done.end(), [&](const platform::FileIdentity& d) {
                 return platform::sameFile(d, identity);
             }))
             continue;
         done.push_back(identity);
-        const bool singleByte = reader.generation() == Generation::SingleByte;
-        job.sources = readSources(reader, codePage, singleByte && convertNames);
-        job.generation = reader.generation();
-        job.damage = reader.damage();
+        job.sources = std::move(reading.sources);
+        job.generation = reading.generation;
+        job.damage = std::move(reading.damage);
         std::vector<std::string> files;
-        for (const PlannedSource& source : job.sources) {
-            std::string ignored;
-            if (isSafeName(source.fileName, true, ignored)) files.push_back(source.fileName);
-        }
+        for (const PlannedSource& source : job.sources)
+            if (!source.fileName.empty()) files.push_back(source.fileName);
         // An empty library gets its folder where the tree keeps object lists;
         // one whose damaged directory may hide its sources does not.
         if (job.sources.empty() &&
@@ -141,7 +169,7 @@ std::vector<SyncJob> planJobs(const std::vector<NamedLibrary>& libraries, const 
             notExported(job, library.path, "its path names no folder to export into");
             job.report.failed = true;
         } else if (!isSafeFolder(options.output, job.folder, reason) ||
-                   !clashes.take(library.path, job.folder, files, reason)) {
+                   !clashes.take(library.path, job.folder, std::move(files), reason)) {
             notExported(job, library.path, reason + "; not exported");
             job.report.failed = true;
         } else {

@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include "extract/SourceOrder.h"
 #include "cli/SyncOptions.h"
+#include "extract/SourceOrder.h"
 #include "library/CodePage.h"
 #include "sync/SyncSources.h"
 #include "tests/support/TestFiles.h"
@@ -406,7 +406,7 @@ TEST(Sync, ClashesDecidedBeforeAnyWrite) {
         {{"--codepage=1252", "a\x1b.pbl", "long.pbl"}, false, "a\\x1b.pbl: not exported\nlong.pbl -> "
          "out/long.pbl.src: 0" + written + ", 1 failed\n", "lorvex: a\\x1b.pbl: its folder out/a\\x1b.pbl.src: its "
          "name holds a control character; not exported\nlorvex: long.pbl: " + euros + ".srw: its file name is "
-         "longer than the 255 bytes a name may have here\n"},
+         "longer than the 233 bytes a source's name may have here\n"},
     };
     // clang-format on
     for (const Case& c : cases) {
