@@ -343,7 +343,6 @@ TEST_F(CommandLine, PrintingForDiffs) {
     // clang-format on
 }
 
-
 // The real binary in a child process with every signal handled as by
 // default, standard output a pipe nobody reads (closedOutput) or captured,
 // and files that cannot grow past fileSizeLimit bytes (when not negative).
@@ -435,10 +434,11 @@ TEST_F(CommandLine, TheRealBinaryEndToEnd) {
     EXPECT_EQ(runShell(lorvex + " -v sample.pbl").output, sampleListing);
     EXPECT_EQ(runShell(lorvex + " -v sample.pbl >/dev/full").exitCode, 4);
     EXPECT_EQ(runShell(lorvex + " -e sample.pbl").exitCode, 0);
-    // The README's git recipe: a blob that is not a library as a note, then the lines that changed
-    // in a source, a comment and an object's size, in hunks named after their source.
-    const std::string readme = readFile(std::string(LORVEX_SOURCE_DIR) + "/README.md");
-    const std::size_t recipe = readme.find("```sh\n", readme.find("### Libraries in git")) + 6;
+    // The git recipe of docs/version-control.md: a blob that is not a library as a note, then the
+    // lines that changed in a source, a comment and an object's size, in hunks named after their
+    // source.
+    const std::string page = readFile(std::string(LORVEX_SOURCE_DIR) + "/docs/version-control.md");
+    const std::size_t recipe = page.find("```sh\n", page.find("## The git recipe")) + 6;
     for (const auto& [name, code, comment, size] :
          {std::tuple{"v1.pbl", "x = 1", "old", 10}, std::tuple{"v2.pbl", "x = 2", "new", 12}})
         ASSERT_TRUE(
@@ -449,7 +449,7 @@ TEST_F(CommandLine, TheRealBinaryEndToEnd) {
     const std::string git = "cd repo && PATH=\"$(dirname " + lorvex + "):$PATH\" && ";
     const RunResult log = runShell(
         "git init -q repo && " + git + "git config user.name t && git config user.email t@t && " +
-        readme.substr(recipe, readme.find("git log", recipe) - recipe) +
+        page.substr(recipe, page.find("git log", recipe) - recipe) +
         ": >app.pbl && git add -A && git commit -qm a && cp ../v1.pbl app.pbl && "
         "git commit -qam b && cp ../v2.pbl app.pbl && git commit -qam c && git log -p 2>&1");
     EXPECT_NE(log.output.find("-not a library: 0 bytes\n+$PBExportHeader$d_x.srd\r\n"),
