@@ -6,6 +6,7 @@
 //   w4.pbl     one source whose compiled companion holds 8 MB; w4-companion.bin its bytes
 //   w5-00.pbl ... w5-19.pbl  2,000 sources of 1 to 4 KB each; a tenth with a
 //              compiled companion, a tenth with non-ASCII text; the odd ones Unicode-era
+//   w7.pbl     160,000 entries that repeat one source and its compiled companion
 #include <algorithm>
 #include <cstdio>
 #include <random>
@@ -164,6 +165,13 @@ int main(int argc, char** argv) {
     if (!buildLibrary(w4).writeTo(dir + "w4.pbl") ||
         !companionBytes.writeTo(dir + "w4-companion.bin"))
         return 1;
+
+    std::vector<EntryLayout> repeated;
+    for (std::size_t i = 0; i < 80000; ++i) {
+        repeated.push_back(entry("w_main.srw", "x = 1\r\n"));
+        repeated.push_back(entry("w_main.bin", "BIN!"));
+    }
+    if (!buildLibrary(spreadOverNodes(std::move(repeated), 128)).writeTo(dir + "w7.pbl")) return 1;
 
     for (std::size_t library = 0; library < 20; ++library)
         if (!buildLibrary(w5(library)).writeTo(dir + number("w5-%02zu.pbl", library))) return 1;

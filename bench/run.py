@@ -20,7 +20,10 @@ which should cost well under a first run.
 
 W6, when the corpus of real libraries sits beside the project, times
 `lorvex -p` of a real library of 3.8 MB into a file against `lorvex -s` of
-it into an empty folder, both in the work folder. `--only` picks workloads,
+it into an empty folder, both in the work folder.
+
+W7 times `lorvex -l` of 160,000 entries that repeat one source name and its
+companion against `lorvex -t` of the same library. `--only` picks workloads,
 to save time while working on one.
 """
 import argparse
@@ -34,7 +37,7 @@ import tempfile
 import time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-WORKLOADS = ("W1", "W2", "W3", "W4", "W5", "W6")
+WORKLOADS = ("W1", "W2", "W3", "W4", "W5", "W6", "W7")
 CORPUS = os.path.join(os.path.dirname(ROOT), "shared", "corpus")
 PRINTED = "AppeonH__saveas_pdf/DWIntegration/cr495212/dwproperty.pbl"
 PARSER = argparse.ArgumentParser(description="Times lorvex against tar, unzip, cp and xxd.")
@@ -208,6 +211,17 @@ def w6(work, lorvex):
     goal("W6 lorvex -p / lorvex -s", seconds / statistics.median(synced.times), 1.0)
 
 
+def w7(work, lorvex):
+    """`lorvex -l` of a library of 160,000 entries that repeat one source and
+    its companion against `lorvex -t` of it: pairing must not cost per entry
+    what the entries of one name cost."""
+    library = os.path.join(work, "w7.pbl")
+    listed = Command("lorvex -l w7.pbl", [lorvex, "-l", library], "listing")
+    checked = Command("lorvex -t w7.pbl", [lorvex, "-t", library], "checking")
+    seconds = measure("W7 list for scripts 160,000 entries of one name", work, [listed, checked], {})
+    goal("W7 lorvex -l / lorvex -t", seconds / statistics.median(checked.times), 2.0)
+
+
 def main():
     sys.stdout.reconfigure(line_buffering=True)
     sh("cmake", "--preset", "bench", cwd=ROOT, stdout=subprocess.DEVNULL)
@@ -267,6 +281,8 @@ def main():
             w6(work, lorvex)
         elif "W6" in ONLY:
             print(f"\nW6 skipped: no {PRINTED} in {CORPUS}")
+        if "W7" in ONLY:
+            w7(work, lorvex)
     finally:
         shutil.rmtree(work, ignore_errors=True)
 

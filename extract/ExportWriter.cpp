@@ -53,17 +53,18 @@ std::uint32_t ExportWriter::sourceHeaderSize(Generation generation, const char* 
     return static_cast<std::uint32_t>(counter.count);
 }
 
-bool ExportWriter::write(const CurrentEntry& entry, VisitedSet& visited, ByteSink& sink,
-                         std::string& reason, VisitedSet* sectionVisited) {
+bool ExportWriter::write(const CurrentEntry& entry, const Companion& companion, VisitedSet& visited,
+                         ByteSink& sink, std::string& reason, VisitedSet* sectionVisited) {
     LineEndTracker tracked(sink, generation_ == Generation::UnicodeEra);
     const bool sourceControl = form_ == ExportForm::SourceControl;
-    bool intact =
-        writeContent(entry, visited, sourceControl ? tracked : sink, reason, sectionVisited);
-    if (entry.companionFirstBlock != 0 && (intact || sink.intact())) {
+    bool intact = writeContent(entry, companion.firstBlock != 0, visited,
+                               sourceControl ? tracked : sink, reason, sectionVisited);
+    if (companion.firstBlock != 0 && (intact || sink.intact())) {
         std::string companionReason;
         // Source control writes the section after an empty line.
         const bool lineEnd = sourceControl && !tracked.endsWithLineEnd();
-        if (!writeBinarySection(entry, sectionVisited != nullptr ? *sectionVisited : visited, sink,
+        if (!writeBinarySection(entry, companion,
+                                sectionVisited != nullptr ? *sectionVisited : visited, sink,
                                 lineEnd, companionReason)) {
             if (intact) reason = companionReason;
             intact = false;
@@ -76,8 +77,8 @@ bool ExportWriter::write(const CurrentEntry& entry, VisitedSet& visited, ByteSin
 // The header and comments lines of a source, then the entry's data after its
 // comment, block by block. A comment is taken from the first block only; one
 // longer than that block's used bytes ends with them.
-bool ExportWriter::writeContent(const CurrentEntry& entry, VisitedSet& visited, ByteSink& sink,
-                                std::string& reason, VisitedSet* alsoMarked) {
+bool ExportWriter::writeContent(const CurrentEntry& entry, bool withSection, VisitedSet& visited,
+                                ByteSink& sink, std::string& reason, VisitedSet* alsoMarked) {
     const bool source = entry.kind == EntryKind::Source;
     const bool wide = generation_ == Generation::UnicodeEra;
     std::size_t comment = wide ? 2U * entry.commentLength : entry.commentLength;
@@ -86,7 +87,7 @@ bool ExportWriter::writeContent(const CurrentEntry& entry, VisitedSet& visited, 
                     comment != 0);
     // Single-byte sources exported with their binary data show a zero last
     // byte of a block as a space.
-    const bool zeroToSpace = source && !wide && entry.companionFirstBlock != 0;
+    const bool zeroToSpace = source && !wide && withSection;
     const bool sourceControl = source && form_ == ExportForm::SourceControl;
     const bool upToNul = sourceControl && wide;
     TextUpToNul cutAtNul(sink);
@@ -167,11 +168,12 @@ std::string ExportWriter::sectionDamage(const char* displayName, std::uint32_t s
     return {};
 }
 
-bool ExportWriter::writeBinarySection(const CurrentEntry& entry, VisitedSet& visited,
-                                      ByteSink& sink, bool lineEnd, std::string& reason) {
+bool ExportWriter::writeBinarySection(const CurrentEntry& entry, const Companion& companion,
+                                      VisitedSet& visited, ByteSink& sink, bool lineEnd,
+                                      std::string& reason) {
     const std::size_t nameLength = std::strlen(entry.displayName);
     const std::string binName = companionName(entry.displayName);
-    const std::uint32_t size = entry.companionSize;
+    const std::uint32_t size = companion.size;
     reason = sectionDamage(entry.displayName, size, file_.size(), ChainEnd{}, size);
     if (!reason.empty()) return false;
     const std::size_t rows = (size + kRowBytes - 1) / kRowBytes;
@@ -180,13 +182,12 @@ bool ExportWriter::writeBinarySection(const CurrentEntry& entry, VisitedSet& vis
     // declared size are dropped.
     std::vector<unsigned char> buffer;
     buffer.reserve(rows * kRowBytes);
-    const ChainEnd end = walkChain(file_, entry.companionFirstBlock, visited,
-                                   [&](const unsigned char* data, std::size_t used) {
-                                       const std::size_t take =
-                                           std::min<std::size_t>(used, size - buffer.size());
-                                       buffer.insert(buffer.end(), data, data + take);
-                                       return true;
-                                   });
+    const ChainEnd end = walkChain(
+        file_, companion.firstBlock, visited, [&](const unsigned char* data, std::size_t used) {
+            const std::size_t take = std::min<std::size_t>(used, size - buffer.size());
+            buffer.insert(buffer.end(), data, data + take);
+            return true;
+        });
     reason = sectionDamage(entry.displayName, size, file_.size(), end, buffer.size());
     if (!reason.empty()) return false;
     buffer.resize(rows * kRowBytes, 0);  // the last row is filled up with zeros
@@ -199,7 +200,7 @@ bool ExportWriter::writeBinarySection(const CurrentEntry& entry, VisitedSet& vis
         const bool sru =
             nameLength >= 3 && std::strcmp(entry.displayName + nameLength - 3, "sru") == 0;
         values = (sru ? "4" : "7") + binName + " " + std::to_string(size) + " " +
-                 std::to_string(entry.companionTime) + "\r\n";
+                 std::to_string(companion.time) + "\r\n";
     }
     text(generation_, sink,
          std::string(lineEnd ? "\r\n" : "") +

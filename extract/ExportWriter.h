@@ -4,6 +4,7 @@
 #include <string>
 
 #include "extract/ByteSink.h"
+#include "extract/EntryLookup.h"
 #include "library/CurrentEntry.h"
 #include "library/DataChain.h"
 #include "library/LibraryFile.h"
@@ -31,14 +32,16 @@ public:
     ExportWriter(LibraryFile& file, Generation generation, ExportForm form = ExportForm::Extraction)
         : file_(file), generation_(generation), form_(form) {}
 
-    // Writes entry into sink, reading only blocks not yet in visited. False
-    // when the entry's data is damaged or the sink failed, with reason saying
-    // why; what could be read is written all the same. With sectionVisited,
-    // the binary data section is judged by that set instead, in which the
-    // entry's own blocks are marked as well: a companion may then share
-    // blocks with other entries, but not with its source.
-    [[nodiscard]] bool write(const CurrentEntry& entry, VisitedSet& visited, ByteSink& sink,
-                             std::string& reason, VisitedSet* sectionVisited = nullptr);
+    // Writes entry into sink, with the binary data section of companion when
+    // it has one, reading only blocks not yet in visited. False when the
+    // entry's data is damaged or the sink failed, with reason saying why;
+    // what could be read is written all the same. With sectionVisited, the
+    // section is judged by that set instead, in which the entry's own blocks
+    // are marked as well: a companion may then share blocks with other
+    // entries, but not with its source.
+    [[nodiscard]] bool write(const CurrentEntry& entry, const Companion& companion,
+                             VisitedSet& visited, ByteSink& sink, std::string& reason,
+                             VisitedSet* sectionVisited = nullptr);
 
     // The comment as the comments line of an export shows it: the comment's
     // bytes from the entry's first block, all that block's used bytes when the
@@ -64,11 +67,13 @@ private:
     static void text(Generation generation, ByteSink& sink, const std::string& utf8);
     static void writeHeader(Generation generation, ByteSink& sink, const char* outputName,
                             bool commented);
-    [[nodiscard]] bool writeContent(const CurrentEntry& entry, VisitedSet& visited, ByteSink& sink,
-                                    std::string& reason, VisitedSet* alsoMarked);
+    [[nodiscard]] bool writeContent(const CurrentEntry& entry, bool withSection,
+                                    VisitedSet& visited, ByteSink& sink, std::string& reason,
+                                    VisitedSet* alsoMarked);
     // With lineEnd, a CR LF first, so that the section follows an empty line.
-    [[nodiscard]] bool writeBinarySection(const CurrentEntry& entry, VisitedSet& visited,
-                                          ByteSink& sink, bool lineEnd, std::string& reason);
+    [[nodiscard]] bool writeBinarySection(const CurrentEntry& entry, const Companion& companion,
+                                          VisitedSet& visited, ByteSink& sink, bool lineEnd,
+                                          std::string& reason);
 
     LibraryFile& file_;
     Generation generation_;

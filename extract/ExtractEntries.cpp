@@ -2,9 +2,7 @@
 
 #include <unordered_set>
 
-#include "extract/CompanionClaims.h"
-#include "extract/EntryLookup.h"
-#include "extract/ExportWriter.h"
+#include "extract/ExportPlan.h"
 #include "extract/NamePattern.h"
 #include "extract/OutputFile.h"
 #include "library/EntryNames.h"
@@ -19,25 +17,27 @@ const char* outputName(const CurrentEntry& entry) {
     return entry.displayName + baseNameOffset(entry.displayName);
 }
 
-// Writes entry to the file of its output name in folder; an export counts
-// only when the whole file reached the disk. With sectionVisited, the binary
-// data section is judged by that set (see ExportWriter::write).
-bool exportEntry(LibraryReader& reader, const CurrentEntry& entry, VisitedSet& visited,
-                 const platform::Folder& folder, OutputFile& file, std::FILE* errors,
-                 VisitedSet* sectionVisited = nullptr) {
+// Writes an export of the plan to the file of its output name in folder; an
+// export counts only when the whole file reached the disk.
+bool exportEntry(ExportPlan& plan, EntryExport& planned, const platform::Folder& folder,
+                 const platform::FileIdentity& library, OutputFile& file, std::FILE* errors) {
+    const CurrentEntry& entry = planned.entry;
     // A name no folder takes is the entry's fault, not the folder's: say whose.
     std::string reason = whyNeverCreatable(outputName(entry));
     if (!reason.empty()) {
         report(errors, entry.displayName, "cannot create: " + reason);
         return false;
     }
-    bool exported = file.create(folder, outputName(entry), reader.file().identity(), reason);
+    bool exported =
+        plan.prepare(planned, reason) && file.create(folder, outputName(entry), library, reason);
     if (exported) {
-        exported = ExportWriter(reader.file(), reader.generation())
-                       .write(entry, visited, file, reason, sectionVisited);
+        exported = plan.write(planned, file, reason);
         // A write that failed says more than the damage it cut short.
         std::string closing;
-        if (!file.close(entry.modificationTime, closing)) exported = false, reason = closing;
+        if (!file.close(entry.modificationTime, closing)) {
+            exported = false;
+            reason = closing;
+        }
     }
     if (!exported) report(errors, folder.pathOf(outputName(entry)), reason);
     return exported;
@@ -85,45 +85,29 @@ bool extractEntries(LibraryReader& reader, const std::string& libraryName,
         return false;
     }
     OutputFile file;
+    const platform::FileIdentity& library = reader.file().identity();
     if (names.empty() || names.front() == "*.*") {
-        // Entries of one extraction of all may not share data blocks: a chain
-        // running into a block an earlier entry exported is damage, so a crafted
-        // library cannot multiply its bytes.
-        VisitedSet exported(reader.file().size(), DataBlock::kSize);
+        ExportPlan plan(reader, ExportRules::EveryEntry);
         bool intact = true;
-        reader.forEachEntry([&](const CurrentEntry& entry, std::uint32_t) {
-            return intact = exportEntry(reader, entry, exported, output, file, errors);
+        reader.forEachEntry([&](const CurrentEntry& entry, std::uint32_t position) {
+            EntryExport planned = plan.exportOf(entry, position, entry.displayName);
+            intact = exportEntry(plan, planned, output, library, file, errors);
+            return intact;
         });
         return intact;
     }
     const std::vector<NameRequest> requests = expandPatterns(reader, names);
     std::vector<std::string> requested;
     for (const NameRequest& request : requests) requested.push_back(request.name);
-    const EntryLookup lookup(reader, requested);
-    // Different entries that patterns match, one short argument for many, may
-    // not share data blocks, nor their sections show a block more than three
-    // times, so that no crafted library multiplies its bytes through them.
-    VisitedSet matchedBlocks(reader.file().size(), DataBlock::kSize);
-    CompanionClaims companions(reader.file());
-    std::unordered_set<std::string> matchedNames;
-    CurrentEntry entry;
+    ExportPlan plan(reader, ExportRules::ByName, requested);
+    EntryExport planned;
     for (const NameRequest& request : requests) {
-        if (!lookup.find(request.name, entry)) {
+        if (!plan.find(request.name, request.matched, planned)) {
             report(errors, request.name, "not found in " + libraryName);
             continue;
         }
-        std::fprintf(out, "Extracting \"%s\"\n", entry.displayName);
-        // Each named export may read blocks another one read, but not its own twice.
-        VisitedSet own(reader.file().size(), DataBlock::kSize);
-        const bool guarded = request.matched && matchedNames.insert(request.name).second;
-        if (guarded && entry.companionFirstBlock != 0 &&
-            !companions.claim(entry.companionFirstBlock, reason)) {
-            report(errors, output.pathOf(outputName(entry)), reason);
-            return false;
-        }
-        if (!exportEntry(reader, entry, guarded ? matchedBlocks : own, output, file, errors,
-                         guarded ? &own : nullptr))
-            return false;
+        std::fprintf(out, "Extracting \"%s\"\n", planned.entry.displayName);
+        if (!exportEntry(plan, planned, output, library, file, errors)) return false;
     }
     return true;
 }

@@ -6,17 +6,13 @@ namespace lorvex {
 
 enum class EntryKind : std::uint32_t { Source = 0, Pcode = 1, Resource = 2 };
 
-// One entry as iteration delivers it. The companion fields are filled only by
-// a named lookup of a source whose compiled companion carries binary data.
+// One entry as iteration delivers it.
 struct CurrentEntry {
     static constexpr int kNameCapacity = 100;  // 99 bytes and the terminating zero
     char displayName[kNameCapacity] = {};
     EntryKind kind = EntryKind::Source;
     std::uint32_t dataSize = 0;
     std::uint32_t firstBlock = 0;
-    std::uint32_t companionFirstBlock = 0;
-    std::uint32_t companionSize = 0;
-    std::uint32_t companionTime = 0;
     std::uint32_t modificationTime = 0;
     std::uint16_t commentLength = 0;
 };

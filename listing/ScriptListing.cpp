@@ -2,8 +2,7 @@
 
 #include <algorithm>
 
-#include "extract/EntryLookup.h"
-#include "extract/ExportWriter.h"
+#include "extract/ExportPlan.h"
 #include "library/CodePage.h"
 #include "library/LibraryReader.h"
 #include "library/Report.h"
@@ -53,14 +52,13 @@ public:
             return kOpenError;
         }
         wide_ = reader_.generation() == Generation::UnicodeEra;
-        const EntryLookup companions(reader_, {}, true);
-        ExportWriter writer(reader_.file(), reader_.generation());
+        ExportPlan plan(reader_, ExportRules::ByName);
         int code = 0;
         ListedEntry listed;
         listed.library = path;
         std::string comment;
-        reader_.forEachEntry([&](CurrentEntry entry, std::uint32_t position) {
-            if (!writer.readComment(entry, comment, reason)) {
+        reader_.forEachEntry([&](const CurrentEntry& entry, std::uint32_t position) {
+            if (!plan.comment(entry, comment, reason)) {
                 report(errors_, path,
                        std::string(entry.displayName) + ": its comment cannot be read: " + reason);
                 code = kDamaged;
@@ -74,8 +72,8 @@ public:
             listed.modified = isoTime(entry.modificationTime);
             listed.comment = text(comment);
             // The pairing of a named export requested by the stored name.
-            if (entry.kind == EntryKind::Source) companions.pair(entry, position, stored);
-            listed.paired = entry.companionFirstBlock != 0;
+            listed.paired = entry.kind == EntryKind::Source &&
+                            plan.exportOf(entry, position, stored).companion.firstBlock != 0;
             listed.companion =
                 listed.paired ? name(stored.substr(0, stored.size() - 3) + "bin") : ListedText{};
             if (options_.json) {

@@ -4,9 +4,8 @@
 #include <cstring>
 #include <unordered_map>
 
-#include "extract/ExportWriter.h"
+#include "extract/ExportPlan.h"
 #include "extract/ExtractEntries.h"
-#include "extract/SourceExports.h"
 #include "extract/SourceOrder.h"
 #include "extract/SourceText.h"
 #include "library/CodePage.h"
@@ -100,12 +99,15 @@ private:
                 sources.emplace_back(objectListKey(item.name), &item);
         }
         if (sources.empty()) return;
-        SourceExports exports(reader_);
+        ExportPlan plan(reader_, ExportRules::SourceControl);
         StringSink exported;
         std::string reason;
         for (Item& item : items_) {
             if (item.entry.kind != EntryKind::Source) continue;
-            const bool intact = exports.write(item.entry, item.position, exported, reason);
+            EntryExport planned = plan.exportOf(item.entry, item.position, item.entry.displayName);
+            exported.bytes.clear();
+            const bool intact =
+                plan.prepare(planned, reason) && plan.write(planned, exported, reason);
             if (!item.selected) continue;
             if (intact) {
                 convert(exported.bytes, item);
@@ -153,8 +155,8 @@ private:
             return std::strcmp(a->entry.displayName, b->entry.displayName) < 0;
         });
         const bool wide = reader_.generation() == Generation::UnicodeEra;
-        VisitedSet blocks(reader_.file().size(), DataBlock::kSize);
-        ExportWriter writer(reader_.file(), reader_.generation());
+        // Resources are read as an extraction of all entries reads them.
+        ExportPlan plan(reader_, ExportRules::EveryEntry);
         std::string reason;
         for (Item* item : objects) {
             const CurrentEntry& entry = item->entry;
@@ -162,7 +164,9 @@ private:
             std::string line = printable(item->name) + "\t" +
                                std::to_string(entry.dataSize - std::min(entry.dataSize, comment));
             Crc32Sink crc;
-            if (entry.kind == EntryKind::Resource && !writer.write(entry, blocks, crc, reason)) {
+            EntryExport planned = plan.exportOf(entry, item->position, entry.displayName);
+            if (entry.kind == EntryKind::Resource &&
+                !(plan.prepare(planned, reason) && plan.write(planned, crc, reason))) {
                 damaged(*item, reason);
                 line = item->printed;
             } else if (entry.kind == EntryKind::Resource) {

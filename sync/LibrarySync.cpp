@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "extract/ByteSink.h"
-#include "extract/SourceExports.h"
+#include "extract/ExportPlan.h"
 #include "extract/SourceText.h"
 #include "library/EntryNames.h"
 #include "library/Report.h"
@@ -153,9 +153,9 @@ void LibrarySync::run() {
 }
 
 void LibrarySync::exportSources() {
-    SourceExports exports(reader_);
+    ExportPlan plan(reader_, ExportRules::SourceControl);
     for (PlannedSource& source : sources_) {
-        if (!source.fileName.empty()) exportSource(source, exports);
+        if (!source.fileName.empty()) exportSource(source, plan);
     }
 }
 
@@ -172,10 +172,12 @@ void LibrarySync::summarize() {
                    (failures != 0 ? ", " + std::to_string(failures) + " failed" : "") + "\n";
 }
 
-void LibrarySync::exportSource(PlannedSource& source, SourceExports& exports) {
+void LibrarySync::exportSource(PlannedSource& source, ExportPlan& plan) {
     const CurrentEntry& entry = source.entry;
     std::string reason;
-    if (!exports.write(entry, source.position, exported_, reason))
+    EntryExport planned = plan.exportOf(entry, source.position, entry.displayName);
+    exported_.bytes.clear();
+    if (!plan.prepare(planned, reason) || !plan.write(planned, exported_, reason))
         return failed(shown(source), reason);
     if (!encodeSourceText(exported_.bytes, reader_.generation(), run_.options.encoding, codePage_,
                           encoded_, reason)) {

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "extract/ByteSink.h"
-#include "extract/SourceExports.h"
+#include "extract/ExportPlan.h"
 #include "library/CodePage.h"
 #include "library/LibraryReader.h"
 #include "platform/Folder.h"
@@ -37,7 +37,7 @@ private:
     [[nodiscard]] bool lockFolder();
     void checkNames();
     void exportSources();
-    void exportSource(PlannedSource& source, SourceExports& exports);
+    void exportSource(PlannedSource& source, ExportPlan& plan);
     void writeObjectList();
     void tidy(bool prune);
     void summarize();
