@@ -205,6 +205,10 @@ TEST(Check, IntactExactlyWhenTheExportsSucceed) {
         {{entry("W.SRW", "src"), entry("W.BIN", std::string(100, 'B'))},
          [](L& l) { l.setField(0, 1, L::kDataSize, static_cast<std::uint32_t>(l.bytes.size())); },
          "W.SRW: its compiled companion W.bin: its blocks hold 100 of its # bytes\nChecked 2 entries: 1 damaged\n"},
+        // A size larger than the library is refused before anything is read.
+        {{entry("w.srw", "src"), entry("w.bin", "BIN!")}, [](L& l) { l.setField(0, 1, L::kDataSize, 1U << 20); },
+         "w.srw: its compiled companion w.bin: claims 1048576 bytes, more than the library holds\n"
+         "Checked 2 entries: 1 damaged\n"},
         // A companion running into its source's blocks fails both.
         {{entry("w.srw", "src"), entry("w.bin", "BIN!")}, [](L& l) { l.setField(0, 1, L::kFirstBlock, l.block(0, 0, 0)); },
          "w.srw: its compiled companion w.bin: " + shared + "PCODE\\w.bin: " + shared + "Checked 2 entries: 2 damaged\n"},

@@ -484,6 +484,19 @@ TEST(Sync, NeverLosesOrDoublesAFile) {
         // Sources sharing their companion each carry it.
         {{entry("a.srw", "1"), entry("a.srd", "2"), entry("a.bin", "BIN!")}, false, "", {}, 0,
          ok + "2 written, 0 unchanged, 0 removed\n", "", {"a.srd", "a.srw", "lib.pbg"}},
+        // A companion is shown by three sources at most; sources share no blocks.
+        {{entry("a.srw", "1"), entry("a.srd", "2"), entry("a.sru", "3"), entry("A.srw", "4"), entry("a.bin", "BIN!")},
+         false, "", {}, 4, ok + "3 written, 0 unchanged, 0 removed, 1 failed\n", "lorvex: lib.pbl: A.srw: its "
+         "compiled companion is shown by three sources already\n", {"a.srd", "a.sru", "a.srw", "lib.pbg"}},
+        {{entry("a.srw", "1"), entry("b.srw", "2")}, false, "", {}, 4, ok + "1 written, 0 unchanged, 0 removed, "
+         "1 failed\n", "lorvex: lib.pbl: b.srw: data block at 1120 was read before: the chain loops or shares "
+         "blocks with another\n", {"a.srw", "lib.pbg"}, [](BuiltLibrary& l) {
+             l.setField(0, 1, BuiltLibrary::kFirstBlock, l.block(0, 0, 0)); }},
+        // A library the run reads where an export goes stays.
+        {{entry("a.srw", "1")}, false, "mkdir -p out/lib.pbl.src && cp lib.pbl out/lib.pbl.src/a.srw",
+         {"out/lib.pbl.src/a.srw"}, 4, ok + "0 written, 0 unchanged, 0 removed, 1 failed\nout/lib.pbl.src/a.srw -> "
+         "out/out/lib.pbl.src/a.srw.src: 1 written, 0 unchanged, 0 removed\n",
+         "lorvex: lib.pbl: a.srw: is a file this run reads\n", {"a.srw", "lib.pbg"}},
         // Two texts that need a code page, and a target that is a folder: one hint for both.
         {{entry("a.srw", "\xE9"), entry("b.srw", "\x81")}, false, "mkdir d.pbt", {"d.pbt"}, 4,
          ok + "0 written, 0 unchanged, 0 removed, 2 failed\n", "lorvex: d.pbt: cannot read the target file: is not "
