@@ -149,24 +149,31 @@ std::string companionName(const char* displayName) {
     return std::string(displayName, nameLength >= 3 ? nameLength - 3 : 0) + "bin";
 }
 
-}  // namespace
-
-std::string ExportWriter::sectionDamage(const char* displayName, std::uint32_t size,
-                                        std::uint64_t librarySize, const ChainEnd& end,
-                                        std::uint64_t held) {
+// Whether the section of a companion of size bytes, whose chain ended so
+// holding held bytes, can be written; reason says why not. Before the chain
+// is read, a complete end and held == size check the size alone.
+bool sectionIsWhole(const char* displayName, std::uint32_t size, std::uint64_t librarySize,
+                    const ChainEnd& end, std::uint64_t held, std::string& reason) {
     const std::string prefix = "its compiled companion " + companionName(displayName) + ": ";
     // A size the file cannot hold, or one that does not print as a positive
     // count, is damage: nothing is allocated or written for it.
-    if (size > librarySize || size > INT32_MAX)
-        return prefix + "claims " + std::to_string(size) + " bytes, more than the library holds";
+    if (size > librarySize || size > INT32_MAX) {
+        reason = prefix + "claims " + std::to_string(size) + " bytes, more than the library holds";
+        return false;
+    }
     // Rows would show zeros for bytes the chain does not hold: a companion
     // that cannot be read whole gets no section.
-    if (!end.complete()) return prefix + end.describe(librarySize);
-    if (held < size)
-        return prefix + "its blocks hold " + std::to_string(held) + " of its " +
-               std::to_string(size) + " bytes";
-    return {};
+    if (!end.complete()) {
+        reason = prefix + end.describe(librarySize);
+        return false;
+    }
+    if (held >= size) return true;
+    reason = prefix + "its blocks hold " + std::to_string(held) + " of its " +
+             std::to_string(size) + " bytes";
+    return false;
 }
+
+}  // namespace
 
 bool ExportWriter::writeBinarySection(const CurrentEntry& entry, const Companion& companion,
                                       VisitedSet& visited, ByteSink& sink, bool lineEnd,
@@ -174,8 +181,8 @@ bool ExportWriter::writeBinarySection(const CurrentEntry& entry, const Companion
     const std::size_t nameLength = std::strlen(entry.displayName);
     const std::string binName = companionName(entry.displayName);
     const std::uint32_t size = companion.size;
-    reason = sectionDamage(entry.displayName, size, file_.size(), ChainEnd{}, size);
-    if (!reason.empty()) return false;
+    if (!sectionIsWhole(entry.displayName, size, file_.size(), ChainEnd{}, size, reason))
+        return false;
     const std::size_t rows = (size + kRowBytes - 1) / kRowBytes;
     // Gathered as the chain holds them, into room reserved but not filled, so
     // that a size the chain does not back costs no work; bytes beyond the
@@ -188,8 +195,8 @@ bool ExportWriter::writeBinarySection(const CurrentEntry& entry, const Companion
             buffer.insert(buffer.end(), data, data + take);
             return true;
         });
-    reason = sectionDamage(entry.displayName, size, file_.size(), end, buffer.size());
-    if (!reason.empty()) return false;
+    if (!sectionIsWhole(entry.displayName, size, file_.size(), end, buffer.size(), reason))
+        return false;
     buffer.resize(rows * kRowBytes, 0);  // the last row is filled up with zeros
     // The name lines: as -e writes them, the tag ("4" for a source ending in
     // "sru"), the size and the time; in source control, a check digit alone.

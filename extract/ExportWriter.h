@@ -55,14 +55,6 @@ public:
     static std::uint32_t sourceHeaderSize(Generation generation, const char* outputName,
                                           bool commented);
 
-    // Why the binary data section of the source displayName cannot be written
-    // for a companion of size bytes whose chain ended so, holding held bytes;
-    // empty when it can. Before the chain is read, a complete end and held ==
-    // size check the size alone.
-    static std::string sectionDamage(const char* displayName, std::uint32_t size,
-                                     std::uint64_t librarySize, const ChainEnd& end,
-                                     std::uint64_t held);
-
 private:
     static void text(Generation generation, ByteSink& sink, const std::string& utf8);
     static void writeHeader(Generation generation, ByteSink& sink, const char* outputName,
