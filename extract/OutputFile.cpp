@@ -62,7 +62,10 @@ void OutputFile::write(const void* bytes, std::size_t count) {
 }
 
 bool OutputFile::close(std::uint32_t modificationTime, std::string& reason) {
-    if (descriptor_ < 0) return (reason = "was not created", false);
+    if (descriptor_ < 0) {
+        reason = "was not created";
+        return false;
+    }
     flush();
     // Once the last byte is written, as tar and unzip give their files theirs.
     std::string why;

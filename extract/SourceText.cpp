@@ -149,7 +149,10 @@ bool encodeSourceText(const std::string& exported, Generation generation, Source
         return true;
     }
     encoded = encoding == SourceEncoding::Utf8 ? "\xEF\xBB\xBF" : "HA";
-    if (!unicode && isAscii(exported)) return (encoded += exported, true);
+    if (!unicode && isAscii(exported)) {
+        encoded += exported;
+        return true;
+    }
     // A Unicode-era export is UTF-16LE after its byte order mark; a last odd
     // byte is half a unit, which is not text.
     const StoredUnits stored{reinterpret_cast<const unsigned char*>(exported.data()) + 2};

@@ -71,7 +71,10 @@ bool CodePage::decode(const std::string& bytes, std::u16string& units, std::size
         for (std::size_t i = 0; i < bytes.size(); ++i) {
             const auto byte = static_cast<unsigned char>(bytes[i]);
             units[i] = table_[byte];
-            if (byte != 0 && units[i] == 0) return (invalidAt = i, false);
+            if (byte != 0 && units[i] == 0) {
+                invalidAt = i;
+                return false;
+            }
         }
         return true;
     }
@@ -95,7 +98,10 @@ bool CodePage::decode(const std::string& bytes, std::u16string& units, std::size
 
 bool CodePage::toUtf8(const std::string& bytes, std::string& utf8, std::size_t& invalidAt) {
     invalidAt = 0;
-    if (isAscii(bytes)) return (utf8 = bytes, true);
+    if (isAscii(bytes)) {
+        utf8 = bytes;
+        return true;
+    }
     std::u16string units;
     if (!decode(bytes, units, invalidAt)) return false;
     utf8.clear();

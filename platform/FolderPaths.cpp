@@ -38,15 +38,24 @@ Folder& Folder::operator=(Folder&& other) noexcept {
 }
 
 bool Folder::isOneName(const std::string& name, std::string& reason) const {
-    if (!isOpen()) return (reason = "is in a folder that is not open", false);
+    if (!isOpen()) {
+        reason = "is in a folder that is not open";
+        return false;
+    }
     for (const char c : name) {
-        if (isPathSeparator(c)) return (reason = "is not a name in the folder", false);
+        if (isPathSeparator(c)) {
+            reason = "is not a name in the folder";
+            return false;
+        }
     }
     return true;
 }
 
 bool Folder::isFolderName(const std::string& name, std::string& reason) const {
-    if (name.empty() || name == "." || name == "..") return (reason = "is not a folder", false);
+    if (name.empty() || name == "." || name == "..") {
+        reason = "is not a folder";
+        return false;
+    }
     return isOneName(name, reason);
 }
 

@@ -47,7 +47,10 @@ FileIdentity identityOfPath(const std::string& path) {
 bool fileSizeOf(int descriptor, std::uint64_t& size, std::string& reason) {
     struct stat status {};
     if (fstat(descriptor, &status) != 0) return failed(reason);
-    if (status.st_size < 0) return (reason = "has no size", false);
+    if (status.st_size < 0) {
+        reason = "has no size";
+        return false;
+    }
     size = static_cast<std::uint64_t>(status.st_size);
     return true;
 }

@@ -142,7 +142,10 @@ bool Folder::read(const std::string& name, std::uint64_t limit, std::string& byt
 
 // By path, as the rest: only an open folder, lest a path left empty list the current one.
 bool Folder::list(std::vector<FolderItem>& items, std::string& reason) const {
-    if (!isOpen()) return (reason = "is not open", false);
+    if (!isOpen()) {
+        reason = "is not open";
+        return false;
+    }
     return listFolder(path_.empty() ? "." : path_, items, reason);
 }
 
@@ -155,7 +158,10 @@ bool FileComparer::holds(const Folder& folder, const std::string& name, const st
 
 bool FolderLock::take(const Folder& folder, bool wait, bool& busy, std::string& reason) {
     busy = false;
-    if (!folder.isOpen()) return (reason = "is not open", false);
+    if (!folder.isOpen()) {
+        reason = "is not open";
+        return false;
+    }
     return take(folder.path().empty() ? "." : folder.path(), wait, busy, reason);
 }
 

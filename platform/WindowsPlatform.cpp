@@ -117,7 +117,10 @@ FileIdentity identityOfPath(const std::string& path) {
 bool fileSizeOf(int descriptor, std::uint64_t& size, std::string& reason) {
     LARGE_INTEGER value{};
     if (!succeeded(GetFileSizeEx(handleOf(descriptor), &value), reason)) return false;
-    if (value.QuadPart < 0) return (reason = "has no size", false);
+    if (value.QuadPart < 0) {
+        reason = "has no size";
+        return false;
+    }
     size = static_cast<std::uint64_t>(value.QuadPart);
     return true;
 }

@@ -164,8 +164,10 @@ bool readProjectFile(const std::string& path, ProjectFileKind kind, ListedPaths&
             file.entries.push_back(named(value, folder, path, paths));
         } else if (!workspace && !listed && startsWithWord(line, "LibList")) {
             listed = true;
-            if (!quotedValue(line, value))
-                return (reason = "its LibList line has no quoted list of libraries", false);
+            if (!quotedValue(line, value)) {
+                reason = "its LibList line has no quoted list of libraries";
+                return false;
+            }
             for (std::size_t start = 0; start <= value.size();) {
                 std::size_t end = value.find(';', start);
                 if (end == std::string::npos) end = value.size();
@@ -176,7 +178,10 @@ bool readProjectFile(const std::string& path, ProjectFileKind kind, ListedPaths&
             }
         }
     }
-    if (!workspace && !listed) return (reason = "no LibList line in the target file", false);
+    if (!workspace && !listed) {
+        reason = "no LibList line in the target file";
+        return false;
+    }
     if (file.entries.empty())
         reason = workspace ? "its Targets block names no target" : "its LibList names no library";
     return !file.entries.empty();
