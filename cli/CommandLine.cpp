@@ -1,6 +1,5 @@
 #include "cli/CommandLine.h"
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -54,19 +53,19 @@ bool openLibrary(LibraryReader& reader, const std::string& path, const std::stri
 }
 
 // "-t" on every library named; with several, each line of a library's report
-// starts with its path. The largest exit code wins.
-int checkLibraries(const std::vector<std::string>& paths, std::FILE* out, std::FILE* errors) {
-    int code = kExitDone;
+// starts with its path.
+Outcome checkLibraries(const std::vector<std::string>& paths, std::FILE* out, std::FILE* errors) {
+    Outcome outcome;
     for (const std::string& path : paths) {
         const std::string prefix = paths.size() > 1 ? printable(path) + ": " : "";
         LibraryReader reader;
         if (!openLibrary(reader, path, prefix, out, errors)) {
-            code = std::max<int>(code, kExitOpenError);
+            outcome.unopened = true;
         } else if (!checkLibrary(reader, path, prefix, out, errors)) {
-            code = kExitExportFailed;
+            outcome.failed = true;
         }
     }
-    return code;
+    return outcome;
 }
 
 // "-e [-o DIR] LIB [names...]": options come before the library, so every
@@ -126,7 +125,7 @@ int runCommandLine(int argc, const char* const* argv, std::FILE* out, std::FILE*
             printUsage(out);
             return kExitUsage;
         }
-        return syncSources(options, out, errors);
+        return exitCodeOf(syncSources(options, out, errors));
     }
     if (equalsIgnoringCase(command.c_str(), "-l")) {
         ScriptListingOptions options;
@@ -136,7 +135,7 @@ int runCommandLine(int argc, const char* const* argv, std::FILE* out, std::FILE*
             printUsage(out);
             return kExitUsage;
         }
-        return listForScripts(options, out, errors);
+        return exitCodeOf(listForScripts(options, out, errors));
     }
     if (equalsIgnoringCase(command.c_str(), "-p")) {
         PrintOptions options;
@@ -146,7 +145,7 @@ int runCommandLine(int argc, const char* const* argv, std::FILE* out, std::FILE*
             printUsage(out);
             return kExitUsage;
         }
-        return printSources(options, out, errors);
+        return exitCodeOf(printSources(options, out, errors));
     }
     const bool list = equalsIgnoringCase(command.c_str(), "-v");
     const bool extract = equalsIgnoringCase(command.c_str(), "-e");
@@ -155,7 +154,7 @@ int runCommandLine(int argc, const char* const* argv, std::FILE* out, std::FILE*
         std::fprintf(out, "Unknown command line switch: %s\n", command.c_str());
         return kExitUnknownSwitch;
     }
-    if (check) return checkLibraries(rest, out, errors);
+    if (check) return exitCodeOf(checkLibraries(rest, out, errors));
     if (extract) return runExtraction(rest, out, errors);
     LibraryReader reader;
     if (!openLibrary(reader, rest.front(), "", out, errors)) return kExitOpenError;

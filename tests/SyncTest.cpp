@@ -435,7 +435,8 @@ TEST(Sync, ClashesDecidedBeforeAnyWrite) {
             ASSERT_TRUE(parseSyncOptions(arguments, options, problem, reason));
             options.output = "out";
             const RunResult result = captured([&](std::FILE* out, std::FILE* errors) {
-                return syncSources(options, out, errors, platform::CaseProbe{c.ignoresCase});
+                return exitCodeOf(
+                    syncSources(options, out, errors, platform::CaseProbe{c.ignoresCase}));
             });
             EXPECT_EQ(result.exitCode, 4);
             EXPECT_EQ(result.errors, c.errors);
