@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "check/CheckLibrary.h"
-#include "cli/OptionValue.h"
+#include "cli/OptionParser.h"
 #include "cli/PrintOptions.h"
 #include "cli/ScriptListingOptions.h"
 #include "cli/SyncOptions.h"
@@ -34,11 +34,13 @@ void hintAtSecondLibrary(const std::vector<std::string>& names, std::FILE* error
 }
 
 // An option that cannot be read: an unknown one as unknown switches always
-// were, a bad value with the reason.
-int optionError(const std::string& problem, const std::string& reason, std::FILE* out,
-                std::FILE* errors) {
-    if (reason.empty()) std::fprintf(out, "Unknown command line switch: %s\n", problem.c_str());
-    if (!reason.empty()) report(errors, problem, reason);
+// were, a value it does not take with the reason.
+int optionError(const OptionProblem& problem, std::FILE* out, std::FILE* errors) {
+    if (problem.kind == OptionProblem::Kind::UnknownOption) {
+        std::fprintf(out, "Unknown command line switch: %s\n", problem.argument.c_str());
+    } else {
+        report(errors, problem.argument, problem.reason);
+    }
     return kExitUnknownSwitch;
 }
 
@@ -69,31 +71,23 @@ Outcome checkLibraries(const std::vector<std::string>& paths, std::FILE* out, st
 }
 
 // "-e [-o DIR] LIB [names...]": options come before the library, so every
-// argument after it is an entry name.
+// argument after it is an entry name; an argument in the library's place that
+// is not an option of -e names the library.
 int runExtraction(const std::vector<std::string>& arguments, std::FILE* out, std::FILE* errors) {
     std::string folder;
-    std::size_t i = 0;
-    for (bool missing = false; i < arguments.size(); ++i) {
-        if (arguments[i] == "--") {
-            ++i;
-            break;
-        }
-        if (!takeValue(arguments, i, "--output", "-o", folder, missing)) break;
-        if (missing || folder.empty()) {
-            report(errors, arguments[i],
-                   missing ? "needs a value" : "takes the folder to write into");
-            return kExitUnknownSwitch;
-        }
-    }
-    if (i >= arguments.size()) {
+    std::vector<std::string> files;
+    OptionProblem problem;
+    if (!readArguments(arguments, {outputOption(folder)}, OptionsAfterFiles::AreFiles,
+                       UnknownOptions::AreFiles, files, problem))
+        return optionError(problem, out, errors);
+    if (files.empty()) {
         printUsage(out);
         return kExitUsage;
     }
-    const std::string& library = arguments[i];
+    const std::string& library = files.front();
     LibraryReader reader;
     if (!openLibrary(reader, library, "", out, errors)) return kExitOpenError;
-    const std::vector<std::string> names(arguments.begin() + static_cast<std::ptrdiff_t>(i) + 1,
-                                         arguments.end());
+    const std::vector<std::string> names(files.begin() + 1, files.end());
     hintAtSecondLibrary(names, errors);
     return extractEntries(reader, library, names, folder, out, errors) ? kExitDone
                                                                        : kExitExportFailed;
@@ -116,11 +110,10 @@ int runCommandLine(int argc, const char* const* argv, std::FILE* out, std::FILE*
         return kExitUsage;
     }
     const std::vector<std::string> rest(argv + 2, argv + argc);
-    std::string problem, reason;
+    OptionProblem problem;
     if (equalsIgnoringCase(command.c_str(), "-s")) {
         SyncOptions options;
-        if (!parseSyncOptions(rest, options, problem, reason))
-            return optionError(problem, reason, out, errors);
+        if (!parseSyncOptions(rest, options, problem)) return optionError(problem, out, errors);
         if (options.libraries.empty()) {
             printUsage(out);
             return kExitUsage;
@@ -129,8 +122,8 @@ int runCommandLine(int argc, const char* const* argv, std::FILE* out, std::FILE*
     }
     if (equalsIgnoringCase(command.c_str(), "-l")) {
         ScriptListingOptions options;
-        if (!parseScriptListingOptions(rest, options, problem, reason))
-            return optionError(problem, reason, out, errors);
+        if (!parseScriptListingOptions(rest, options, problem))
+            return optionError(problem, out, errors);
         if (options.libraries.empty()) {
             printUsage(out);
             return kExitUsage;
@@ -139,8 +132,7 @@ int runCommandLine(int argc, const char* const* argv, std::FILE* out, std::FILE*
     }
     if (equalsIgnoringCase(command.c_str(), "-p")) {
         PrintOptions options;
-        if (!parsePrintOptions(rest, options, problem, reason))
-            return optionError(problem, reason, out, errors);
+        if (!parsePrintOptions(rest, options, problem)) return optionError(problem, out, errors);
         if (options.library.empty()) {
             printUsage(out);
             return kExitUsage;

@@ -146,10 +146,10 @@ TEST_F(CommandLine, UsageHelpVersionAndOptions) {
 
 TEST(SyncOptions, CheckAndWhetherAnEncodingWasGiven) {
     SyncOptions options;
-    std::string problem, reason;
-    EXPECT_TRUE(parseSyncOptions({"--check", "a.pbl"}, options, problem, reason));
+    OptionProblem problem;
+    EXPECT_TRUE(parseSyncOptions({"--check", "a.pbl"}, options, problem));
     EXPECT_TRUE(options.dryRun && !options.encodingGiven);
-    EXPECT_TRUE(parseSyncOptions({"--encoding=utf8"}, options, problem, reason));
+    EXPECT_TRUE(parseSyncOptions({"--encoding=utf8"}, options, problem));
     EXPECT_TRUE(options.encodingGiven);
 }
 
@@ -280,6 +280,9 @@ TEST_F(CommandLine, ExtractionAndItsFailures) {
         {{"-e", "--output=outside", "lib.pbl"}, 4, "", "lorvex: outside: cannot create the folder: outside is not a folder\n"},
         {{"-e", "-o"}, 3, "", "lorvex: -o: needs a value\n"}, {{"-e", "-o", "out"}, 1, kUsage, ""},
         {{"-e", "--output=", "lib.pbl"}, 3, "", "lorvex: --output=: takes the folder to write into\n"},
+        {{"-e", "-o", "", "lib.pbl"}, 3, "", "lorvex: -o: takes the folder to write into\n"},
+        // An argument in the library's place that is no option of -e names the library.
+        {{"-e", "--foo", "lib.pbl"}, 2, kOpenError, "lorvex: --foo: cannot open: No such file or directory\n"},
     });
     // clang-format on
     EXPECT_EQ(readFile("outside") + std::to_string(filesIn(".").size()), "kept22");

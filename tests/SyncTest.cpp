@@ -429,10 +429,10 @@ TEST(Sync, ClashesDecidedBeforeAnyWrite) {
             << "@begin Targets\n 0 \"out\\\\lib.pbl.src\\\\notes.srw\";\n@end;\n";
         for (const bool dryRun : {true, false}) {
             SyncOptions options;
-            std::string problem, reason;
+            OptionProblem problem;
             std::vector<std::string> arguments = c.arguments;
             if (dryRun) arguments.insert(arguments.begin(), "--check");
-            ASSERT_TRUE(parseSyncOptions(arguments, options, problem, reason));
+            ASSERT_TRUE(parseSyncOptions(arguments, options, problem));
             options.output = "out";
             const RunResult result = captured([&](std::FILE* out, std::FILE* errors) {
                 return exitCodeOf(
