@@ -421,7 +421,7 @@ TEST_F(CommandLine, FilesGoOnWhenWritesFail) {
     };
     // clang-format on
     for (const Writes& c : cases) {
-        SCOPED_TRACE(c.arguments.front() + " " + c.folder);
+        SCOPED_TRACE("case " + std::to_string(&c - cases));
         const std::size_t before = filesIn(c.folder).size();
         const RunResult result = runBinary(c.arguments, c.closedOutput, c.fileSizeLimit);
         EXPECT_EQ(result.exitCode, c.exitCode);
