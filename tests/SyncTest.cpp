@@ -22,37 +22,29 @@ namespace {
 const std::string kBom = "\xEF\xBB\xBF", kHeader = "$PBExportHeader$";
 
 // The lock of a folder, held as another run into it holds it, and let go as
-// soon as a run waits for it.
-class HeldLock {
-public:
-    explicit HeldLock(const char* folder) : handle_(open(folder, O_RDONLY | O_DIRECTORY)) {
+// soon as a run waits for it: when the kernel lists a waiter on it ("->").
+struct HeldLock {
+    explicit HeldLock(const char* folder) : handle(open(folder, O_RDONLY | O_DIRECTORY)) {
         struct stat status {};
-        EXPECT_TRUE(flock(handle_, LOCK_EX) == 0 && fstat(handle_, &status) == 0) << folder;
-        releaser_ = std::thread([this, inode = status.st_ino] {
-            while (!over_ && !waitedFor(inode)) std::this_thread::yield();
-            flock(handle_, LOCK_UN);
+        EXPECT_TRUE(flock(handle, LOCK_EX) == 0 && fstat(handle, &status) == 0) << folder;
+        const std::string waiter = ":" + std::to_string(status.st_ino) + " ";
+        releaser = std::thread([this, waiter] {
+            for (bool waited = false; !waited && !over; std::this_thread::yield()) {
+                std::ifstream locks("/proc/locks");
+                for (std::string line; !waited && std::getline(locks, line);)
+                    waited = line.find(" -> ") != line.npos && line.find(waiter) != line.npos;
+            }
+            flock(handle, LOCK_UN);
         });
     }
     ~HeldLock() {
-        over_ = true;
-        releaser_.join();
-        close(handle_);
+        over = true;
+        releaser.join();
+        close(handle);
     }
-
-private:
-    // Whether a lock on the file is waited for: the kernel lists the waiter after "->".
-    static bool waitedFor(ino_t inode) {
-        std::ifstream locks("/proc/locks");
-        const std::string file = ":" + std::to_string(inode) + " ";
-        for (std::string line; std::getline(locks, line);)
-            if (line.find(" -> ") != std::string::npos && line.find(file) != std::string::npos)
-                return true;
-        return false;
-    }
-
-    const int handle_;
-    std::atomic<bool> over_{false};
-    std::thread releaser_;
+    const int handle;
+    std::atomic<bool> over{false};
+    std::thread releaser;
 };
 
 // A binary data section as source control writes it: its name lines carry a
