@@ -15,52 +15,40 @@
 
 namespace lorvex::fuzz {
 
-// The characters of a text, without its terminating zero.
-template <std::size_t size>
-constexpr std::uint64_t length(const char (&)[size]) {
-    return size - 1;
-}
-
-// A display name has at most 99 bytes; sizes and times are 32-bit numbers.
+// Characters an export adds to the bytes it reads. A display name has at most
+// 99 bytes; sizes and times are 32-bit numbers, of at most ten digits.
 constexpr std::uint64_t kLongestName = 99, kLongestNumber = 10, kLineEnd = 2;
-// Characters an export adds to the bytes it reads: the header and comments
-// lines around a display name.
-constexpr std::uint64_t kOwn =
-    length("$PBExportHeader$") + kLongestName + kLineEnd + length("$PBExportComments$") + kLineEnd;
-// A section's lines around its rows: a line end before it, its first line,
-// the line naming the companion ("<digit><name> <size> <time>") after "0"
-// and again after "1", and its last line.
-constexpr std::uint64_t kNamingLine =
-    1 + kLongestName + 1 + kLongestNumber + 1 + kLongestNumber + kLineEnd;
+// The header and comments lines around a display name.
+constexpr std::uint64_t kOwn = sizeof "$PBExportHeader$" - 1 + kLongestName + kLineEnd +
+                               sizeof "$PBExportComments$" - 1 + kLineEnd;
+// A section's lines around its rows: a line end, its first line, "0" and "1"
+// each before the line naming the companion ("<digit><name> <size> <time>"),
+// and its last line.
 constexpr std::uint64_t kSectionLines =
-    kLineEnd + length("\r\nStart of PowerBuilder Binary Data Section : Do NOT Edit\r\n") +
-    2 * (1 + kNamingLine) +
-    length("End of PowerBuilder Binary Data Section : No Source Expected After This Point\r\n");
-// A row: "2", its check digit, 499 groups of eight hex digits (four bytes
-// each) and a line end; the last row is filled up with zeros.
-constexpr std::uint64_t kRowLength = length("20") + 499 * 8 + kLineEnd;
-// Rows take at most a row's characters for each block of 512 bytes of a
-// companion, which at most three sources show (.srw, .srd, .sru).
-constexpr std::uint64_t kBlock = 512, kMostShown = 3;
+    kLineEnd + sizeof "\r\nStart of PowerBuilder Binary Data Section : Do NOT Edit\r\n" - 1 +
+    2 * (2 + kLongestName + 1 + kLongestNumber + 1 + kLongestNumber + kLineEnd) +
+    sizeof "End of PowerBuilder Binary Data Section : No Source Expected After This Point\r\n" - 1;
+// A row: "2", its check digit, 499 groups of eight hex digits and a line end;
+// the last row is filled up with zeros. Rows take at most a row's characters
+// for each block of 512 bytes of a companion, which at most three sources
+// show (.srw, .srd, .sru).
+constexpr std::uint64_t kRowLength = 2 + 499 * 8 + kLineEnd, kBlock = 512, kMostShown = 3;
 constexpr std::uint64_t kRowCharsPerByte = kMostShown * ((kRowLength + kBlock - 1) / kBlock);
 // The byte order mark (or the shorter "HA"), and the longest hexascii run of
 // one character.
-constexpr std::uint64_t kFixed =
-    length("\xEF\xBB\xBF") + length("$$HEX1$$") + length("0000") + length("$$ENDHEX$$");
+constexpr std::uint64_t kFixed = sizeof "\xEF\xBB\xBF" - 1 + sizeof "$$HEX1$$0000$$ENDHEX$$" - 1;
 // A line -p writes for an entry, and the one for a damaged directory: a
 // display name escaped (up to four characters a byte) twice, once in a reason
-// that names a companion, and the rest of the reason.
-constexpr std::uint64_t kLongestReason = 200;
-constexpr std::uint64_t kPrintedLine = 2 * 4 * kLongestName + kLongestReason;
+// that names a companion, and the rest of the reason (at most 200).
+constexpr std::uint64_t kPrintedLine = 2 * 4 * kLongestName + 200;
 // An object list: the lines around its sources, which name the library, and
 // a line a source, whose name takes at most three times its bytes (a
 // character of a code page in UTF-8, a quote or a tilde escaped).
-constexpr std::uint64_t kListedLibrary = length("\"input.pbl\"");
+constexpr std::uint64_t kListedLibrary = sizeof "\"input.pbl\"" - 1;
 constexpr std::uint64_t kListAround =
-    length("\xEF\xBB\xBFSave Format v3.0(19990112)\n@begin Libraries\n ") + kListedLibrary +
-    length(" \"\";\n@end;\n@begin Objects \n") + length("@end;\n");
-constexpr std::uint64_t kListLine =
-    length(" \"\" ") + 3 * kLongestName + kListedLibrary + length(";\n");
+    sizeof "\xEF\xBB\xBFSave Format v3.0(19990112)\n@begin Libraries\n  \"\";\n" - 1 +
+    sizeof "@end;\n@begin Objects \n@end;\n" - 1 + kListedLibrary;
+constexpr std::uint64_t kListLine = sizeof " \"\" ;\n" - 1 + 3 * kLongestName + kListedLibrary;
 
 // Bytes of a file, in halves, per byte read, per character the export adds and
 // per character of hex rows (0: no sections): a native export is the bytes
