@@ -1,48 +1,36 @@
 #include "cli/OptionParser.h"
 
-#include <utility>
-
 #include "library/CodePage.h"
 
 namespace lorvex {
 
 namespace {
 
-const Option* find(const std::vector<Option>& options, const std::string& argument,
-                   Option::Match& match, std::string& value) {
-    for (const Option& option : options) {
-        match = option.match(argument, value);
-        if (match != Option::Match::No) return &option;
+// How an argument gives an option: not at all, alone (its value, if it takes
+// one, follows), or with its value.
+enum class Given { No, Alone, WithValue };
+
+Given given(const Option& option, const std::string& argument, std::string& value) {
+    const std::string name = option.name,
+                      brief = option.shortName != nullptr ? option.shortName : "";
+    if (argument == name || (!brief.empty() && argument == brief)) return Given::Alone;
+    if (option.kind == Option::Kind::Flag) return Given::No;
+    if (argument.compare(0, name.size() + 1, name + "=") == 0) {
+        value = argument.substr(name.size() + 1);
+        return Given::WithValue;
     }
-    return nullptr;
+    if (brief.empty() || argument.compare(0, brief.size(), brief) != 0) return Given::No;
+    value = argument.substr(brief.size());
+    return Given::WithValue;
 }
 
 }  // namespace
 
-Option Option::flag(const char* name, std::function<void()> set) {
-    return Option(name, nullptr, /*takesValue=*/false, "",
-                  [set = std::move(set)](const std::string&) {
+Option flag(const char* name, std::function<void()> set) {
+    return Option{name, nullptr, Option::Kind::Flag, "", [set](const std::string&) {
                       set();
                       return true;
-                  });
-}
-
-Option Option::withValue(const char* name, const char* shortName, const char* refusal,
-                         std::function<bool(const std::string& value)> take) {
-    return Option(name, shortName, /*takesValue=*/true, refusal, std::move(take));
-}
-
-Option::Match Option::match(const std::string& argument, std::string& value) const {
-    const std::string name = name_, brief = shortName_ != nullptr ? shortName_ : "";
-    if (argument == name || (!brief.empty() && argument == brief)) return Match::Alone;
-    if (!takesValue_) return Match::No;
-    if (argument.compare(0, name.size() + 1, name + "=") == 0) {
-        value = argument.substr(name.size() + 1);
-        return Match::WithValue;
-    }
-    if (brief.empty() || argument.compare(0, brief.size(), brief) != 0) return Match::No;
-    value = argument.substr(brief.size());
-    return Match::WithValue;
+                  }};
 }
 
 bool readArguments(const std::vector<std::string>& arguments, const std::vector<Option>& options,
@@ -56,25 +44,28 @@ bool readArguments(const std::vector<std::string>& arguments, const std::vector<
             onlyFiles = true;
             continue;
         }
-        Option::Match match = Option::Match::No;
+        const Option* option = nullptr;
+        Given how = Given::No;
         std::string value;
-        const Option* option = optionLike ? find(options, argument, match, value) : nullptr;
-        if (option == nullptr && optionLike && unknown == UnknownOptions::AreErrors) {
+        for (std::size_t k = 0; optionLike && how == Given::No && k < options.size(); ++k) {
+            option = &options[k];
+            how = given(*option, argument, value);
+        }
+        if (how == Given::No && optionLike && unknown == UnknownOptions::AreErrors) {
             problem = {OptionProblem::Kind::UnknownOption, argument, ""};
             return false;
         }
-        if (option == nullptr) {
+        if (how == Given::No) {
             files.push_back(argument);
             onlyFiles = onlyFiles || after == OptionsAfterFiles::AreFiles;
             continue;
         }
-        const bool missing =
-            option->takesValue() && match == Option::Match::Alone && i + 1 >= arguments.size();
-        if (option->takesValue() && match == Option::Match::Alone && !missing)
-            value = arguments[++i];
+        const bool follows = option->kind == Option::Kind::WithValue && how == Given::Alone;
+        const bool missing = follows && i + 1 >= arguments.size();
+        if (follows && !missing) value = arguments[++i];
         if (missing || !option->take(value)) {
             problem = {OptionProblem::Kind::BadValue, argument,
-                       missing ? "needs a value" : option->refusal()};
+                       missing ? "needs a value" : option->refusal};
             return false;
         }
     }
@@ -82,24 +73,24 @@ bool readArguments(const std::vector<std::string>& arguments, const std::vector<
 }
 
 Option outputOption(std::string& folder) {
-    return Option::withValue("--output", "-o", "takes the folder to write into",
-                             [&folder](const std::string& value) {
-                                 folder = value;
-                                 return !value.empty();
-                             });
+    return Option{"--output", "-o", Option::Kind::WithValue, "takes the folder to write into",
+                  [&folder](const std::string& value) {
+                      folder = value;
+                      return !value.empty();
+                  }};
 }
 
 Option codePageOption(unsigned& codePage) {
-    return Option::withValue("--codepage", nullptr,
-                             "takes one of the code pages 874, 932, 936, 949, 950 and 1250 to 1258",
-                             [&codePage](const std::string& value) {
-                                 for (const unsigned number : kSupportedCodePages) {
-                                     if (value != std::to_string(number)) continue;
-                                     codePage = number;
-                                     return CodePage(number).available();
-                                 }
-                                 return false;
-                             });
+    return Option{"--codepage", nullptr, Option::Kind::WithValue,
+                  "takes one of the code pages 874, 932, 936, 949, 950 and 1250 to 1258",
+                  [&codePage](const std::string& value) {
+                      for (const unsigned number : kSupportedCodePages) {
+                          if (value != std::to_string(number)) continue;
+                          codePage = number;
+                          return CodePage(number).available();
+                      }
+                      return false;
+                  }};
 }
 
 }  // namespace lorvex

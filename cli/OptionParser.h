@@ -1,49 +1,26 @@
 #pragma once
 
-#include <cstddef>
 #include <functional>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace lorvex {
 
-// An option of a command and what it does with what it is given.
-class Option {
-public:
-    // An option without a value ("--json"): set is called when it is given.
-    static Option flag(const char* name, std::function<void()> set);
-
-    // An option with a value, as "--name=value" or "--name value", or by its
-    // short name ("-o value", "-ovalue") when shortName is not null. take
-    // returns false for a value the option does not take; refusal then says
-    // what it takes.
-    static Option withValue(const char* name, const char* shortName, const char* refusal,
-                            std::function<bool(const std::string& value)> take);
-
-    // Whether argument is this option, and for one with a value how it carries it.
-    enum class Match { No, Alone, WithValue };
-    Match match(const std::string& argument, std::string& value) const;
-
-    bool takesValue() const { return takesValue_; }
-    const char* refusal() const { return refusal_; }
-    bool take(const std::string& value) const { return take_(value); }
-
-private:
-    Option(const char* name, const char* shortName, bool takesValue, const char* refusal,
-           std::function<bool(const std::string&)> take)
-        : name_(name),
-          shortName_(shortName),
-          takesValue_(takesValue),
-          refusal_(refusal),
-          take_(std::move(take)) {}
-
-    const char* name_;
-    const char* shortName_;
-    bool takesValue_;
-    const char* refusal_;
-    std::function<bool(const std::string&)> take_;
+// An option of a command: a flag ("--json"), or an option with a value, as
+// "--name=value" or "--name value", or by its short name as "-o value" or
+// "-ovalue".
+struct Option {
+    enum class Kind { Flag, WithValue };
+    const char* name;
+    const char* shortName;  // nullptr when it has none
+    Kind kind;
+    const char* refusal;  // what an option with a value takes, said of a value it refuses
+    // Takes the value given (empty for a flag); false for one the option does not take.
+    std::function<bool(const std::string& value)> take;
 };
+
+// A flag, which calls set when it is given.
+Option flag(const char* name, std::function<void()> set);
 
 // Why the arguments of a command cannot be read: an option it does not know,
 // or a value an option does not take.

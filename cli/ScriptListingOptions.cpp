@@ -5,8 +5,7 @@ namespace lorvex {
 bool parseScriptListingOptions(const std::vector<std::string>& arguments,
                                ScriptListingOptions& options, OptionProblem& problem) {
     return readArguments(
-        arguments,
-        {Option::flag("--json", [&] { options.json = true; }), codePageOption(options.codePage)},
+        arguments, {flag("--json", [&] { options.json = true; }), codePageOption(options.codePage)},
         OptionsAfterFiles::Taken, UnknownOptions::AreErrors, options.libraries, problem);
 }
 

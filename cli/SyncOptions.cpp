@@ -35,20 +35,19 @@ bool parseLineEnds(const std::string& text, LineEnds& lineEnds) {
 bool parseSyncOptions(const std::vector<std::string>& arguments, SyncOptions& options,
                       OptionProblem& problem) {
     const std::vector<Option> known{
-        Option::flag("--prune", [&] { options.prune = true; }),
-        Option::flag("--check", [&] { options.dryRun = true; }),
-        Option::flag("--object-lists", [&] { options.objectLists = ObjectLists::Always; }),
-        Option::flag("--no-object-lists", [&] { options.objectLists = ObjectLists::Never; }),
+        flag("--prune", [&] { options.prune = true; }),
+        flag("--check", [&] { options.dryRun = true; }),
+        flag("--object-lists", [&] { options.objectLists = ObjectLists::Always; }),
+        flag("--no-object-lists", [&] { options.objectLists = ObjectLists::Never; }),
         outputOption(options.output),
-        Option::withValue("--encoding", nullptr, "takes utf8, hexascii or native",
-                          [&](const std::string& value) {
-                              options.encodingGiven = true;
-                              return parseEncoding(value, options.encoding);
-                          }),
+        Option{"--encoding", nullptr, Option::Kind::WithValue, "takes utf8, hexascii or native",
+               [&](const std::string& value) {
+                   options.encodingGiven = true;
+                   return parseEncoding(value, options.encoding);
+               }},
         codePageOption(options.codePage),
-        Option::withValue("--eol", nullptr, "takes lf or crlf", [&](const std::string& value) {
-            return parseLineEnds(value, options.lineEnds);
-        })};
+        Option{"--eol", nullptr, Option::Kind::WithValue, "takes lf or crlf",
+               [&](const std::string& value) { return parseLineEnds(value, options.lineEnds); }}};
     if (!readArguments(arguments, known, OptionsAfterFiles::Taken, UnknownOptions::AreErrors,
                        options.libraries, problem))
         return false;
