@@ -44,9 +44,8 @@ inline RunResult runShell(const std::string& command) {
 inline std::vector<std::string> filesIn(const std::string& directory) {
     std::vector<std::string> names;
     std::error_code error;
-    for (std::filesystem::directory_iterator it(directory, error), end; !error && it != end;
-         it.increment(error))
-        names.push_back(it->path().filename().string());
+    for (const auto& item : std::filesystem::directory_iterator(directory, error))
+        names.push_back(item.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
 }
