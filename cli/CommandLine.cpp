@@ -1,11 +1,10 @@
 #include "cli/CommandLine.h"
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "check/CheckLibrary.h"
-#include "cli/OptionValue.h"
+#include "cli/OptionParser.h"
 #include "cli/PrintOptions.h"
 #include "cli/ScriptListingOptions.h"
 #include "cli/SyncOptions.h"
@@ -35,11 +34,13 @@ void hintAtSecondLibrary(const std::vector<std::string>& names, std::FILE* error
 }
 
 // An option that cannot be read: an unknown one as unknown switches always
-// were, a bad value with the reason.
-int optionError(const std::string& problem, const std::string& reason, std::FILE* out,
-                std::FILE* errors) {
-    if (reason.empty()) std::fprintf(out, "Unknown command line switch: %s\n", problem.c_str());
-    if (!reason.empty()) report(errors, problem, reason);
+// were, a value it does not take with the reason.
+int optionError(const OptionProblem& problem, std::FILE* out, std::FILE* errors) {
+    if (problem.kind == OptionProblem::Kind::UnknownOption) {
+        std::fprintf(out, "Unknown command line switch: %s\n", problem.argument.c_str());
+    } else {
+        report(errors, problem.argument, problem.reason);
+    }
     return kExitUnknownSwitch;
 }
 
@@ -54,47 +55,39 @@ bool openLibrary(LibraryReader& reader, const std::string& path, const std::stri
 }
 
 // "-t" on every library named; with several, each line of a library's report
-// starts with its path. The largest exit code wins.
-int checkLibraries(const std::vector<std::string>& paths, std::FILE* out, std::FILE* errors) {
-    int code = kExitDone;
+// starts with its path.
+Outcome checkLibraries(const std::vector<std::string>& paths, std::FILE* out, std::FILE* errors) {
+    Outcome outcome;
     for (const std::string& path : paths) {
         const std::string prefix = paths.size() > 1 ? printable(path) + ": " : "";
         LibraryReader reader;
         if (!openLibrary(reader, path, prefix, out, errors)) {
-            code = std::max<int>(code, kExitOpenError);
+            outcome.unopened = true;
         } else if (!checkLibrary(reader, path, prefix, out, errors)) {
-            code = kExitExportFailed;
+            outcome.failed = true;
         }
     }
-    return code;
+    return outcome;
 }
 
 // "-e [-o DIR] LIB [names...]": options come before the library, so every
-// argument after it is an entry name.
+// argument after it is an entry name; an argument in the library's place that
+// is not an option of -e names the library.
 int runExtraction(const std::vector<std::string>& arguments, std::FILE* out, std::FILE* errors) {
     std::string folder;
-    std::size_t i = 0;
-    for (bool missing = false; i < arguments.size(); ++i) {
-        if (arguments[i] == "--") {
-            ++i;
-            break;
-        }
-        if (!takeValue(arguments, i, "--output", "-o", folder, missing)) break;
-        if (missing || folder.empty()) {
-            report(errors, arguments[i],
-                   missing ? "needs a value" : "takes the folder to write into");
-            return kExitUnknownSwitch;
-        }
-    }
-    if (i >= arguments.size()) {
+    std::vector<std::string> files;
+    OptionProblem problem;
+    if (!readArguments(arguments, {outputOption(folder)}, OptionsAfterFiles::AreFiles,
+                       UnknownOptions::AreFiles, files, problem))
+        return optionError(problem, out, errors);
+    if (files.empty()) {
         printUsage(out);
         return kExitUsage;
     }
-    const std::string& library = arguments[i];
+    const std::string& library = files.front();
     LibraryReader reader;
     if (!openLibrary(reader, library, "", out, errors)) return kExitOpenError;
-    const std::vector<std::string> names(arguments.begin() + static_cast<std::ptrdiff_t>(i) + 1,
-                                         arguments.end());
+    const std::vector<std::string> names(files.begin() + 1, files.end());
     hintAtSecondLibrary(names, errors);
     return extractEntries(reader, library, names, folder, out, errors) ? kExitDone
                                                                        : kExitExportFailed;
@@ -117,36 +110,34 @@ int runCommandLine(int argc, const char* const* argv, std::FILE* out, std::FILE*
         return kExitUsage;
     }
     const std::vector<std::string> rest(argv + 2, argv + argc);
-    std::string problem, reason;
+    OptionProblem problem;
     if (equalsIgnoringCase(command.c_str(), "-s")) {
         SyncOptions options;
-        if (!parseSyncOptions(rest, options, problem, reason))
-            return optionError(problem, reason, out, errors);
+        if (!parseSyncOptions(rest, options, problem)) return optionError(problem, out, errors);
         if (options.libraries.empty()) {
             printUsage(out);
             return kExitUsage;
         }
-        return syncSources(options, out, errors);
+        return exitCodeOf(syncSources(options, out, errors));
     }
     if (equalsIgnoringCase(command.c_str(), "-l")) {
         ScriptListingOptions options;
-        if (!parseScriptListingOptions(rest, options, problem, reason))
-            return optionError(problem, reason, out, errors);
+        if (!parseScriptListingOptions(rest, options, problem))
+            return optionError(problem, out, errors);
         if (options.libraries.empty()) {
             printUsage(out);
             return kExitUsage;
         }
-        return listForScripts(options, out, errors);
+        return exitCodeOf(listForScripts(options, out, errors));
     }
     if (equalsIgnoringCase(command.c_str(), "-p")) {
         PrintOptions options;
-        if (!parsePrintOptions(rest, options, problem, reason))
-            return optionError(problem, reason, out, errors);
+        if (!parsePrintOptions(rest, options, problem)) return optionError(problem, out, errors);
         if (options.library.empty()) {
             printUsage(out);
             return kExitUsage;
         }
-        return printSources(options, out, errors);
+        return exitCodeOf(printSources(options, out, errors));
     }
     const bool list = equalsIgnoringCase(command.c_str(), "-v");
     const bool extract = equalsIgnoringCase(command.c_str(), "-e");
@@ -155,7 +146,7 @@ int runCommandLine(int argc, const char* const* argv, std::FILE* out, std::FILE*
         std::fprintf(out, "Unknown command line switch: %s\n", command.c_str());
         return kExitUnknownSwitch;
     }
-    if (check) return checkLibraries(rest, out, errors);
+    if (check) return exitCodeOf(checkLibraries(rest, out, errors));
     if (extract) return runExtraction(rest, out, errors);
     LibraryReader reader;
     if (!openLibrary(reader, rest.front(), "", out, errors)) return kExitOpenError;

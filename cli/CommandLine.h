@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "library/ExitCode.h"
+#include "cli/ExitCode.h"
 
 namespace lorvex {
 

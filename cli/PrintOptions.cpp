@@ -1,23 +1,13 @@
 #include "cli/PrintOptions.h"
 
-#include "cli/OptionValue.h"
-
 namespace lorvex {
 
 bool parsePrintOptions(const std::vector<std::string>& arguments, PrintOptions& options,
-                       std::string& problem, std::string& reason) {
+                       OptionProblem& problem) {
     std::vector<std::string> files;
-    const bool read = readOptions(
-        arguments, files, problem, reason,
-        [&](std::size_t& i, std::string& why) {
-            std::string value;
-            bool missing = false;
-            if (!takeValue(arguments, i, "--codepage", nullptr, value, missing)) return false;
-            if (!parseCodePage(value, options.codePage)) why = kCodePageValues;
-            if (missing) why = "needs a value";
-            return true;
-        },
-        /*firstFileEndsOptions=*/true);
+    const bool read =
+        readArguments(arguments, {codePageOption(options.codePage)}, OptionsAfterFiles::AreFiles,
+                      UnknownOptions::AreErrors, files, problem);
     if (!files.empty()) {
         options.library = files.front();
         options.names.assign(files.begin() + 1, files.end());

@@ -15,16 +15,40 @@
 
 namespace lorvex::fuzz {
 
-// Characters an export adds to the bytes it reads: the header and comments
-// lines around a display name of at most 99 bytes; a section's four lines
-// around its name twice; the zeros that fill a section's last row. Then the
-// byte order mark or "HA", and the longest hexascii run of one character.
-constexpr std::uint64_t kOwn = 16 + 99 + 2 + 18 + 2, kSectionLines = 388, kLastRow = 3996;
-constexpr std::uint64_t kFixed = 3 + 22;
+// Characters an export adds to the bytes it reads. A display name has at most
+// 99 bytes; sizes and times are 32-bit numbers, of at most ten digits.
+constexpr std::uint64_t kLongestName = 99, kLongestNumber = 10, kLineEnd = 2;
+// The header and comments lines around a display name.
+constexpr std::uint64_t kOwn = sizeof "$PBExportHeader$" - 1 + kLongestName + kLineEnd +
+                               sizeof "$PBExportComments$" - 1 + kLineEnd;
+// A section's lines around its rows: a line end, its first line, "0" and "1"
+// each before the line naming the companion ("<digit><name> <size> <time>"),
+// and its last line.
+constexpr std::uint64_t kSectionLines =
+    kLineEnd + sizeof "\r\nStart of PowerBuilder Binary Data Section : Do NOT Edit\r\n" - 1 +
+    2 * (2 + kLongestName + 1 + kLongestNumber + 1 + kLongestNumber + kLineEnd) +
+    sizeof "End of PowerBuilder Binary Data Section : No Source Expected After This Point\r\n" - 1;
+// A row: "2", its check digit, 499 groups of eight hex digits and a line end;
+// the last row is filled up with zeros. Rows take at most a row's characters
+// for each block of 512 bytes of a companion, which at most three sources
+// show (.srw, .srd, .sru).
+constexpr std::uint64_t kRowLength = 2 + 499 * 8 + kLineEnd, kBlock = 512, kMostShown = 3;
+constexpr std::uint64_t kRowCharsPerByte = kMostShown * ((kRowLength + kBlock - 1) / kBlock);
+// The byte order mark (or the shorter "HA"), and the longest hexascii run of
+// one character.
+constexpr std::uint64_t kFixed = sizeof "\xEF\xBB\xBF" - 1 + sizeof "$$HEX1$$0000$$ENDHEX$$" - 1;
 // A line -p writes for an entry, and the one for a damaged directory: a
 // display name escaped (up to four characters a byte) twice, once in a reason
-// that names a companion, and the rest of the reason.
-constexpr std::uint64_t kPrintedLine = 2 * 4 * 99 + 200;
+// that names a companion, and the rest of the reason (at most 200).
+constexpr std::uint64_t kPrintedLine = 2 * 4 * kLongestName + 200;
+// An object list: the lines around its sources, which name the library, and
+// a line a source, whose name takes at most three times its bytes (a
+// character of a code page in UTF-8, a quote or a tilde escaped).
+constexpr std::uint64_t kListedLibrary = sizeof "\"input.pbl\"" - 1;
+constexpr std::uint64_t kListAround =
+    sizeof "\xEF\xBB\xBFSave Format v3.0(19990112)\n@begin Libraries\n  \"\";\n" - 1 +
+    sizeof "@end;\n@begin Objects \n@end;\n" - 1 + kListedLibrary;
+constexpr std::uint64_t kListLine = sizeof " \"\" ;\n" - 1 + 3 * kLongestName + kListedLibrary;
 
 // Bytes of a file, in halves, per byte read, per character the export adds and
 // per character of hex rows (0: no sections): a native export is the bytes
@@ -92,7 +116,7 @@ inline std::string runEveryCommand(const std::string& input, const std::string& 
         }
         const int code = runCommandLine(static_cast<int>(argv.size()), argv.data(), printed, sink);
         const std::uint64_t printedBound =
-            (utf8.perByte + 24 * utf8.perRowChar) * n / 2 +
+            (utf8.perByte + kRowCharsPerByte * utf8.perRowChar) * n / 2 +
             entries * (utf8.perChar * (kOwn + kSectionLines) / 2 + kFixed + kPrintedLine) +
             kPrintedLine;
         if (print && std::fseek(printed, 0, SEEK_END) == 0 &&
@@ -104,16 +128,12 @@ inline std::string runEveryCommand(const std::string& input, const std::string& 
         // One export reads at most n bytes, content and companion together; a
         // section shows the companion as two characters a byte, and its last row.
         const std::uint64_t file =
-            (std::max(f.perByte, 2 * rows) * n + f.perChar * own + rows * kLastRow) / 2 + kFixed;
-        // A line of at most 330 bytes a source (33, and a name of 99 bytes three
-        // times as long in UTF-8), and 94 around them.
-        const std::uint64_t list = sync ? 94 + 330 * entries : file;
-        // Exports of different entries read disjoint blocks, n bytes at most;
-        // rows take at most 3996 characters for each block of 512 bytes of a
-        // companion, which at most three sources show (.srw, .srd, .sru): 24
-        // characters a byte. Named exports may read the same blocks again, so
-        // their total holds only when no entries share blocks.
-        std::uint64_t total = (f.perByte + 24 * rows) * n / 2 +
+            (std::max(f.perByte, 2 * rows) * n + f.perChar * own + rows * kRowLength) / 2 + kFixed;
+        const std::uint64_t list = sync ? kListAround + kListLine * entries : file;
+        // Exports of different entries read disjoint blocks, n bytes at most.
+        // Named exports may read the same blocks again, so their total holds
+        // only when no entries share blocks.
+        std::uint64_t total = (f.perByte + kRowCharsPerByte * rows) * n / 2 +
                               entries * (f.perChar * own / 2 + kFixed) + (sync ? list : 0);
         if (byName && !disjoint) total = UINT64_MAX;
         std::uint64_t written = 0;

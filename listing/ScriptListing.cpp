@@ -14,9 +14,6 @@ namespace lorvex {
 
 namespace {
 
-constexpr int kOpenError = 2;
-constexpr int kDamaged = 4;
-
 const char* kindName(EntryKind kind) {
     switch (kind) {
         case EntryKind::Source:
@@ -44,16 +41,16 @@ public:
                    std::FILE* errors)
         : options_(options), codePage_(codePage), out_(out), errors_(errors) {}
 
-    // Lists the library at path; returns its exit code.
-    int run(const std::string& path) {
+    // Lists the library at path; returns what that came to.
+    Outcome run(const std::string& path) {
         std::string reason;
         if (!reader_.open(path, reason)) {
             report(errors_, path, reason);
-            return kOpenError;
+            return Outcome{/*unopened=*/true};
         }
         wide_ = reader_.generation() == Generation::UnicodeEra;
         ExportPlan plan(reader_, ExportRules::ByName);
-        int code = 0;
+        Outcome outcome;
         ListedEntry listed;
         listed.library = path;
         std::string comment;
@@ -61,7 +58,7 @@ public:
             if (!plan.comment(entry, comment, reason)) {
                 report(errors_, path,
                        std::string(entry.displayName) + ": its comment cannot be read: " + reason);
-                code = kDamaged;
+                outcome.failed = true;
                 return;
             }
             const std::string& stored = reader_.storedName();
@@ -84,9 +81,9 @@ public:
         });
         if (!reader_.damage().empty()) {
             report(errors_, path, "directory: " + reader_.damage() + ": entries may be missing");
-            code = kDamaged;
+            outcome.failed = true;
         }
-        return code;
+        return outcome;
     }
 
 private:
@@ -123,15 +120,15 @@ private:
 
 }  // namespace
 
-int listForScripts(const ScriptListingOptions& options, std::FILE* out, std::FILE* errors) {
+Outcome listForScripts(const ScriptListingOptions& options, std::FILE* out, std::FILE* errors) {
     if (!options.json) writeTabSeparatedHeader(out);
     CodePage codePage(options.codePage);
-    int code = 0;
+    Outcome outcome;
     for (const std::string& path : options.libraries) {
         LibraryListing listing(options, codePage, out, errors);
-        code = std::max(code, listing.run(path));
+        outcome.add(listing.run(path));
     }
-    return code;
+    return outcome;
 }
 
 }  // namespace lorvex

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "command/Outcome.h"
+
 namespace lorvex {
 
 struct ScriptListingOptions {
@@ -17,8 +19,8 @@ struct ScriptListingOptions {
 // UTC, comment, and the companion a named export pairs it with. Tab-separated
 // values after a header line, or JSON Lines. A library that cannot be opened,
 // an entry whose comment cannot be read (left out) and a damaged directory are
-// reported on errors. Returns the exit code: 0, 2 when a library could not be
-// opened, 4 for damage, the larger when both.
-int listForScripts(const ScriptListingOptions& options, std::FILE* out, std::FILE* errors);
+// reported on errors. Returns what it came to: unopened when a library could
+// not be opened, failed for damage.
+Outcome listForScripts(const ScriptListingOptions& options, std::FILE* out, std::FILE* errors);
 
 }  // namespace lorvex

@@ -140,6 +140,35 @@ void letFailedWritesReturn();
 // mode writes each LF as CR LF, which would turn CR LF into CR CR LF.
 void setBinaryMode(std::FILE* stream);
 
+// What a thread runs: function(argument).
+struct ThreadBody {
+    void (*function)(void*) = nullptr;
+    void* argument = nullptr;
+};
+
+// A thread of this process, joined at the latest when it is destroyed.
+class Thread {
+public:
+    Thread() = default;
+    ~Thread() { join(); }
+    Thread(const Thread&) = delete;
+    Thread& operator=(const Thread&) = delete;
+
+    // Runs function(argument) on a new thread; false when the system starts
+    // no more threads.
+    [[nodiscard]] bool start(void (*function)(void*), void* argument);
+    // Waits for the thread to end; nothing when none was started.
+    void join();
+
+private:
+    ThreadBody body_;
+    std::uintptr_t handle_ = 0;
+    bool started_ = false;
+};
+
+// The processors this process runs on, at least 1.
+std::size_t processorCount();
+
 // Calls work(i) once for each i below count, on as many threads as there are
 // processors (this one among them), and returns when all calls have returned;
 // fewer threads run when no more can be started.

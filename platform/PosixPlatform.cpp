@@ -11,7 +11,6 @@
 #include <wctype.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstring>
@@ -147,15 +146,9 @@ void letFailedWritesReturn() {
 
 namespace {
 
-struct ParallelWork {
-    std::atomic<std::size_t> next{0};
-    std::size_t count;
-    const std::function<void(std::size_t)>& work;
-};
-
-void* takeWork(void* shared) {
-    auto& parallel = *static_cast<ParallelWork*>(shared);
-    for (std::size_t i; (i = parallel.next++) < parallel.count;) parallel.work(i);
+void* runBody(void* body) {
+    const auto& run = *static_cast<const ThreadBody*>(body);
+    run.function(run.argument);
     return nullptr;
 }
 
@@ -163,18 +156,26 @@ void* takeWork(void* shared) {
 
 void setBinaryMode(std::FILE*) {}  // every stream writes bytes as they are here
 
-void runInParallel(std::size_t count, const std::function<void(std::size_t)>& work) {
-    ParallelWork parallel{{0}, count, work};
+bool Thread::start(void (*function)(void*), void* argument) {
+    static_assert(sizeof(pthread_t) <= sizeof handle_, "a thread's id fits its handle");
+    join();
+    body_ = ThreadBody{function, argument};
+    pthread_t thread;
+    started_ = pthread_create(&thread, nullptr, runBody, &body_) == 0;
+    if (started_) std::memcpy(&handle_, &thread, sizeof thread);
+    return started_;
+}
+
+void Thread::join() {
+    pthread_t thread;
+    std::memcpy(&thread, &handle_, sizeof thread);
+    if (started_) pthread_join(thread, nullptr);
+    started_ = false;
+}
+
+std::size_t processorCount() {
     const long processors = sysconf(_SC_NPROCESSORS_ONLN);
-    const std::size_t threads = std::min<std::size_t>(count, processors > 1 ? processors : 1);
-    std::vector<pthread_t> started;
-    for (std::size_t k = 1; k < threads; ++k) {
-        pthread_t thread;
-        if (pthread_create(&thread, nullptr, takeWork, &parallel) != 0) break;
-        started.push_back(thread);
-    }
-    takeWork(&parallel);
-    for (const pthread_t thread : started) pthread_join(thread, nullptr);
+    return processors > 1 ? static_cast<std::size_t>(processors) : 1;
 }
 
 CaseFolder::CaseFolder() : locale_(newlocale(LC_CTYPE_MASK, "C.UTF-8", nullptr)) {}

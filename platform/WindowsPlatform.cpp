@@ -6,7 +6,6 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cstring>
 
 #include "platform/Platform.h"
@@ -369,15 +368,9 @@ bool FolderLock::take(const std::string& folder, bool wait, bool& busy, std::str
 
 namespace {
 
-struct ParallelWork {
-    std::atomic<std::size_t> next{0};
-    std::size_t count;
-    const std::function<void(std::size_t)>& work;
-};
-
-DWORD WINAPI takeWork(void* shared) {
-    auto& parallel = *static_cast<ParallelWork*>(shared);
-    for (std::size_t i; (i = parallel.next++) < parallel.count;) parallel.work(i);
+DWORD WINAPI runBody(void* body) {
+    const auto& run = *static_cast<const ThreadBody*>(body);
+    run.function(run.argument);
     return 0;
 }
 
@@ -387,23 +380,26 @@ void setBinaryMode(std::FILE* stream) {
     _setmode(_fileno(stream), _O_BINARY);
 }
 
-void runInParallel(std::size_t count, const std::function<void(std::size_t)>& work) {
-    ParallelWork parallel{{0}, count, work};
+bool Thread::start(void (*function)(void*), void* argument) {
+    join();
+    body_ = ThreadBody{function, argument};
+    const HANDLE thread = CreateThread(nullptr, 0, runBody, &body_, 0, nullptr);
+    started_ = thread != nullptr;
+    handle_ = reinterpret_cast<std::uintptr_t>(thread);
+    return started_;
+}
+
+void Thread::join() {
+    const HANDLE thread = reinterpret_cast<HANDLE>(handle_);
+    if (started_) WaitForSingleObject(thread, INFINITE);
+    if (started_) CloseHandle(thread);
+    started_ = false;
+}
+
+std::size_t processorCount() {
     SYSTEM_INFO system{};
     GetSystemInfo(&system);
-    const std::size_t threads =
-        std::min<std::size_t>(count, std::max<DWORD>(system.dwNumberOfProcessors, 1));
-    std::vector<HANDLE> started;
-    for (std::size_t k = 1; k < threads; ++k) {
-        const HANDLE thread = CreateThread(nullptr, 0, takeWork, &parallel, 0, nullptr);
-        if (thread == nullptr) break;
-        started.push_back(thread);
-    }
-    takeWork(&parallel);
-    for (const HANDLE thread : started) {
-        WaitForSingleObject(thread, INFINITE);
-        CloseHandle(thread);
-    }
+    return std::max<DWORD>(system.dwNumberOfProcessors, 1);
 }
 
 CaseFolder::CaseFolder() = default;

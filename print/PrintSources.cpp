@@ -10,7 +10,6 @@
 #include "extract/SourceText.h"
 #include "library/CodePage.h"
 #include "library/EntryNames.h"
-#include "library/ExitCode.h"
 #include "library/LibraryReader.h"
 #include "library/Report.h"
 #include "platform/Platform.h"
@@ -40,7 +39,7 @@ public:
           errors_(errors),
           codePage_(options.codePage) {}
 
-    int run() {
+    Outcome run() {
         reader_.forEachEntry([&](const CurrentEntry& entry, std::uint32_t position) {
             items_.emplace_back();
             items_.back().entry = entry;
@@ -56,7 +55,7 @@ public:
             write(printable(line) + "\n");
             damaged_ = true;
         }
-        return damaged_ ? kExitExportFailed : kExitDone;
+        return Outcome{/*unopened=*/false, /*failed=*/damaged_};
     }
 
 private:
@@ -194,12 +193,12 @@ private:
 
 }  // namespace
 
-int printSources(const PrintOptions& options, std::FILE* out, std::FILE* errors) {
+Outcome printSources(const PrintOptions& options, std::FILE* out, std::FILE* errors) {
     LibraryReader reader;
     std::string reason;
     if (!reader.open(options.library, reason)) {
         report(errors, options.library, reason);
-        return kExitOpenError;
+        return Outcome{/*unopened=*/true};
     }
     // Sources keep their CR LF line ends, and the bytes of single-byte text
     // that does not convert, on every platform.

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "command/Outcome.h"
+
 namespace lorvex {
 
 struct PrintOptions {
@@ -22,8 +24,8 @@ struct PrintOptions {
 // select as -e selects them; a name that selects nothing is reported on
 // errors. A damaged entry gets one line "<display name>: <reason>" in its
 // place, and a damaged directory a line at the end, both reported on errors
-// too. Returns the exit code: 0; 2 when the library cannot be opened
-// (nothing is printed); 4 for damage.
-int printSources(const PrintOptions& options, std::FILE* out, std::FILE* errors);
+// too. Returns what it came to: unopened when the library cannot be opened
+// (nothing is printed), failed for damage.
+Outcome printSources(const PrintOptions& options, std::FILE* out, std::FILE* errors);
 
 }  // namespace lorvex

@@ -1,7 +1,6 @@
 #include "sync/LibraryList.h"
 
 #include "library/EntryNames.h"
-#include "library/ExitCode.h"
 #include "library/Report.h"
 
 namespace lorvex {
@@ -50,7 +49,7 @@ void LibraryList::addLibrary(const NamedLibrary& library) {
 
 void LibraryList::fail(const std::string& subject, const std::string& reason) {
     report(errors_, subject, reason);
-    code = kExitOpenError;
+    unread = true;
 }
 
 void LibraryList::addTarget(const NamedLibrary& target) {

@@ -14,7 +14,7 @@ namespace lorvex {
 
 // The libraries that the arguments of a run name, in order: libraries
 // themselves, the libraries of targets, the targets of workspaces. A file
-// that cannot be read is reported on errors and makes the code kExitOpenError.
+// that cannot be read is reported on errors and sets unread.
 // A ".pbd" that only targets name is a runtime library.
 class LibraryList {
 public:
@@ -26,7 +26,7 @@ public:
     std::vector<NamedLibrary> libraries;
     // Every file the run reads or tried to read: libraries, targets, workspaces.
     std::vector<platform::FileIdentity> readFiles;
-    int code = 0;
+    bool unread = false;  // a file named could not be read
 
 private:
     void fail(const std::string& subject, const std::string& reason);

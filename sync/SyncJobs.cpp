@@ -4,7 +4,6 @@
 #include <map>
 
 #include "library/EntryNames.h"
-#include "library/ExitCode.h"
 #include "library/Report.h"
 #include "sync/FolderClashes.h"
 #include "sync/LibraryList.h"
@@ -105,7 +104,7 @@ Reading readLibrary(const NamedLibrary& library, const SyncOptions& options) {
 }  // namespace
 
 std::vector<SyncJob> planJobs(const std::vector<NamedLibrary>& libraries, const SyncRun& run,
-                              int& code) {
+                              Outcome& outcome) {
     const SyncOptions& options = run.options;
     const std::string here = platform::currentFolder();
     std::vector<std::string> folders;
@@ -138,7 +137,7 @@ std::vector<SyncJob> planJobs(const std::vector<NamedLibrary>& libraries, const 
         }
         if (!reading.opened) {
             notExported(job, subjectOf(library), reading.reason);
-            code = std::max<int>(code, kExitOpenError);
+            outcome.unopened = true;
             jobs.push_back(std::move(job));
             continue;
         }

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "command/Outcome.h"
 #include "sync/PlannedSource.h"
 #include "sync/ProjectFiles.h"
 #include "sync/SyncRun.h"
@@ -30,9 +31,10 @@ struct SyncJob {
 // holds no sources (but for an empty ".pbl" where object lists are written),
 // or whose folder has a name that is not safe or would clash with what an
 // earlier library writes (FolderClashes) is not. Reads each library's sources
-// once, for the run too. code rises to what those say.
+// once, for the run too. A library that cannot be opened sets
+// outcome.unopened.
 std::vector<SyncJob> planJobs(const std::vector<NamedLibrary>& libraries, const SyncRun& run,
-                              int& code);
+                              Outcome& outcome);
 
 // Prints the reports of jobs in their order as soon as each and all before it
 // have ended, whichever thread ends them.

@@ -1,8 +1,5 @@
 #include "sync/SyncSources.h"
 
-#include <algorithm>
-
-#include "library/ExitCode.h"
 #include "library/LibraryReader.h"
 #include "library/Report.h"
 #include "platform/Folder.h"
@@ -71,12 +68,14 @@ std::string lineEndsHint(unsigned files, const SyncOptions& options) {
 
 }  // namespace
 
-int syncSources(const SyncOptions& options, std::FILE* out, std::FILE* errors,
-                const platform::CaseProbe& caseProbe) {
+Outcome syncSources(const SyncOptions& options, std::FILE* out, std::FILE* errors,
+                    const platform::CaseProbe& caseProbe) {
+    Outcome outcome;
     platform::Folder output;
     platform::FolderLock lock;
     bool locked = true;
-    if (!prepareOutput(options, output, lock, locked, errors)) return kExitOpenError;
+    outcome.unopened = !prepareOutput(options, output, lock, locked, errors);
+    if (outcome.unopened) return outcome;
     const platform::Folder nearest =
         output.isOpen() ? platform::Folder() : nearestFolder(options.output);
     LibraryList list(options, errors);
@@ -88,8 +87,9 @@ int syncSources(const SyncOptions& options, std::FILE* out, std::FILE* errors,
                       caseFolder, caseProbe,
                       output,     output.isOpen() ? output : nearest,
                       ownLocks};
-    int code = std::max<int>(list.code, locked ? kExitDone : kExitExportFailed);
-    std::vector<SyncJob> jobs = planJobs(list.libraries, run, code);
+    outcome.unopened = list.unread;
+    outcome.failed = !locked;
+    std::vector<SyncJob> jobs = planJobs(list.libraries, run, outcome);
     // Several libraries at once, reported in order.
     OrderedReports reports(jobs, out, errors);
     platform::runInParallel(jobs.size(), [&](std::size_t i) {
@@ -108,10 +108,8 @@ int syncSources(const SyncOptions& options, std::FILE* out, std::FILE* errors,
     if (!advice.empty()) report(errors, "hint", advice);
     if (reports.lineEndsOnly != 0)
         report(errors, "hint", lineEndsHint(reports.lineEndsOnly, options));
-    if (reports.unread) code = std::max<int>(code, kExitOpenError);
-    if (reports.failed) code = std::max<int>(code, kExitExportFailed);
-    if (options.dryRun && code == kExitDone && reports.changed) return kExitWouldChange;
-    return code;
+    outcome.add(Outcome{reports.unread, reports.failed, options.dryRun && reports.changed});
+    return outcome;
 }
 
 }  // namespace lorvex

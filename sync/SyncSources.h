@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/Folder.h"
-
+#include "command/Outcome.h"
 #include "extract/SourceText.h"
+#include "platform/Folder.h"
 
 namespace lorvex {
 
@@ -35,12 +35,12 @@ struct SyncOptions {
 // <output>/<library path>.src/, with the library's object list where the
 // tree takes one (see ObjectLists), touching only
 // files whose bytes change. Prints one line per library (in a dry run, one
-// per file a run would change) and reports problems on errors. Returns the
-// exit code: 0; 2 when a library or a file naming libraries could not be
-// read; 4 when an export failed; the larger when both; 5 for a dry run that
-// found files to change and nothing else wrong.
+// per file a run would change) and reports problems on errors. Returns what
+// it came to: unopened when the output folder, a library or a file naming
+// libraries could not be opened or read; failed when an export failed; in a
+// dry run, wouldChange when it found files to change.
 // caseProbe tells how folders compare names (a test may give the answer).
-int syncSources(const SyncOptions& options, std::FILE* out, std::FILE* errors,
-                const platform::CaseProbe& caseProbe = {});
+Outcome syncSources(const SyncOptions& options, std::FILE* out, std::FILE* errors,
+                    const platform::CaseProbe& caseProbe = {});
 
 }  // namespace lorvex

@@ -1,8 +1,14 @@
 // -s: the sources of whole applications as folders of text files, in the
 // layout and form the environment's own source control keeps, written again
 // only where their bytes change, and never at the cost of a file.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+
+#include <atomic>
+#include <list>
+#include <thread>
 
 #include "cli/SyncOptions.h"
 #include "extract/SourceOrder.h"
@@ -14,6 +20,32 @@ namespace lorvex::testing {
 namespace {
 
 const std::string kBom = "\xEF\xBB\xBF", kHeader = "$PBExportHeader$";
+
+// The lock of a folder, held as another run into it holds it, and let go as
+// soon as a run waits for it: when the kernel lists a waiter on it ("->").
+struct HeldLock {
+    explicit HeldLock(const char* folder) : handle(open(folder, O_RDONLY | O_DIRECTORY)) {
+        struct stat status {};
+        EXPECT_TRUE(flock(handle, LOCK_EX) == 0 && fstat(handle, &status) == 0) << folder;
+        const std::string waiter = ":" + std::to_string(status.st_ino) + " ";
+        releaser = std::thread([this, waiter] {
+            for (bool waited = false; !waited && !over; std::this_thread::yield()) {
+                std::ifstream locks("/proc/locks");
+                for (std::string line; !waited && std::getline(locks, line);)
+                    waited = line.find(" -> ") != line.npos && line.find(waiter) != line.npos;
+            }
+            flock(handle, LOCK_UN);
+        });
+    }
+    ~HeldLock() {
+        over = true;
+        releaser.join();
+        close(handle);
+    }
+    const int handle;
+    std::atomic<bool> over{false};
+    std::thread releaser;
+};
 
 // A binary data section as source control writes it: its name lines carry a
 // check digit (given here with the name) and nothing after the name.
@@ -80,7 +112,7 @@ TEST(Sync, EncodingsOfText) {
     };
     // clang-format on
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.errors);
+        SCOPED_TRACE("case " + std::to_string(&c - cases));
         ScopedTempDir dir;
         ASSERT_TRUE(
             buildLibrary(oneNode(c.unicode ? unicode : single, c.unicode)).writeTo("lib.pbl"));
@@ -133,7 +165,7 @@ TEST(Sync, CommentsTextAndSectionsAsTheEnvironmentWritesThem) {
     };
     // clang-format on
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.written);
+        SCOPED_TRACE("case " + std::to_string(&c - cases));
         ScopedTempDir dir;
         ASSERT_TRUE(buildLibrary(oneNode(c.entries, c.unicode)).writeTo("lib.pbl"));
         EXPECT_EQ(runLorvex({"-s", "-o", "out", "lib.pbl"}).exitCode, 0);
@@ -204,7 +236,7 @@ TEST(Sync, ObjectListsEmptyLibrariesAndLineEnds) {
     };
     // clang-format on
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.setup + (c.options.empty() ? "" : " " + c.options.front()));
+        SCOPED_TRACE("case " + std::to_string(&c - cases));
         ScopedTempDir dir;
         ASSERT_TRUE(buildLibrary(oneNode({entry("x.srw", "1\r\n2"), entry("y.srw", "a\rb\r\n")}))
                         .writeTo("a.pbl"));
@@ -224,15 +256,12 @@ TEST(Sync, ObjectListsEmptyLibrariesAndLineEnds) {
 // Which byte a code page refuses: one the table leaves undefined, one iconv
 // refuses, one it turns into a control character, after ASCII.
 TEST(Sync, CodePagesSayWhichByteTheyRefuse) {
-    const std::tuple<unsigned, std::string, std::size_t> cases[] = {{1252, "ab\x81", 2},
-                                                                    {936, "ab\xE9 ", 2},
-                                                                    {950,
-                                                                     "abc\x80"
-                                                                     "de",
-                                                                     3},
-                                                                    {0, "ab\xE9", 2}};
+    // clang-format off
+    const std::tuple<unsigned, std::string, std::size_t> cases[] = {
+        {1252, "ab\x81", 2}, {936, "ab\xE9 ", 2}, {950, "abc\x80" "de", 3}, {0, "ab\xE9", 2}};
+    // clang-format on
     for (const auto& [number, text, at] : cases) {
-        SCOPED_TRACE(text);
+        SCOPED_TRACE("code page " + std::to_string(number));
         CodePage codePage(number);
         std::u16string units;
         std::size_t invalidAt = 0;
@@ -410,7 +439,7 @@ TEST(Sync, ClashesDecidedBeforeAnyWrite) {
     };
     // clang-format on
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.arguments[1]);
+        SCOPED_TRACE("case " + std::to_string(&c - cases));
         ScopedTempDir dir;
         ASSERT_EQ(
             runShell(
@@ -429,13 +458,14 @@ TEST(Sync, ClashesDecidedBeforeAnyWrite) {
             << "@begin Targets\n 0 \"out\\\\lib.pbl.src\\\\notes.srw\";\n@end;\n";
         for (const bool dryRun : {true, false}) {
             SyncOptions options;
-            std::string problem, reason;
+            OptionProblem problem;
             std::vector<std::string> arguments = c.arguments;
             if (dryRun) arguments.insert(arguments.begin(), "--check");
-            ASSERT_TRUE(parseSyncOptions(arguments, options, problem, reason));
+            ASSERT_TRUE(parseSyncOptions(arguments, options, problem));
             options.output = "out";
             const RunResult result = captured([&](std::FILE* out, std::FILE* errors) {
-                return syncSources(options, out, errors, platform::CaseProbe{c.ignoresCase});
+                return exitCodeOf(
+                    syncSources(options, out, errors, platform::CaseProbe{c.ignoresCase}));
             });
             EXPECT_EQ(result.exitCode, 4);
             EXPECT_EQ(result.errors, c.errors);
@@ -457,6 +487,7 @@ TEST(Sync, NeverLosesOrDoublesAFile) {
         std::string output, errors;
         std::vector<std::string> files;  // in out/lib.pbl.src
         void (*damage)(BuiltLibrary&) = nullptr;
+        std::vector<const char*> locked = {};  // folders another run holds
     };
     const std::string ok = "lib.pbl -> out/lib.pbl.src: ";
     // clang-format off
@@ -523,19 +554,16 @@ TEST(Sync, NeverLosesOrDoublesAFile) {
          ok + "1 written, 0 unchanged, 0 removed\nout/lib.pbl.src/lib.srw -> "
          "out/out/lib.pbl.src/lib.srw.src: 1 written, 0 unchanged, 0 removed\n",
          "lorvex: lib.pbl: lib.srw: not removed: it is a file this run reads\n", {"a.srw", "lib.pbg", "lib.srw"}},
-        // An output folder that is a file, and a run that waits for another one into the same folder.
+        // An output folder that is a file.
         {{entry("a.srw", "1")}, false, "touch out", {}, 2, "", "lorvex: out: is not a folder\n", {}},
-        {{entry("a.srw", "1")}, false, "mkdir out && (flock out sleep 1 >/dev/null 2>&1 &) && sleep 0.2", {}, 0,
-         ok + "1 written, 0 unchanged, 0 removed\n", "lorvex: out: waiting for another run into it to end\n",
-         {"a.srw", "lib.pbg"}},
-        // A run waits for another one into the library's folder, there from a nested output folder.
-        {{entry("a.srw", "1")}, false, "mkdir -p out/lib.pbl.src && (flock out/lib.pbl.src sleep 1 >/dev/null 2>&1 &) "
-         "&& sleep 0.2", {}, 0, ok + "1 written, 0 unchanged, 0 removed\n",
-         "lorvex: out/lib.pbl.src: waiting for another run into it to end\n", {"a.srw", "lib.pbg"}},
+        // A run waits for other runs: one into the same folder, one into the library's folder.
+        {{entry("a.srw", "1")}, false, "mkdir -p out/lib.pbl.src", {}, 0, ok + "1 written, 0 unchanged, 0 removed\n",
+         "lorvex: out: waiting for another run into it to end\nlorvex: out/lib.pbl.src: waiting for another run "
+         "into it to end\n", {"a.srw", "lib.pbg"}, nullptr, {"out", "out/lib.pbl.src"}},
     };
     // clang-format on
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.errors);
+        SCOPED_TRACE("case " + std::to_string(&c - cases));
         ScopedTempDir dir;
         BuiltLibrary library = buildLibrary(oneNode(c.entries, c.unicode));
         if (c.damage != nullptr) c.damage(library);
@@ -543,6 +571,7 @@ TEST(Sync, NeverLosesOrDoublesAFile) {
         ASSERT_EQ(runShell(c.setup).exitCode, 0);
         std::vector<std::string> arguments{"-s", "--object-lists", "-o", "out", "lib.pbl"};
         arguments.insert(arguments.end(), c.arguments.begin(), c.arguments.end());
+        std::list<HeldLock> held(c.locked.begin(), c.locked.end());
         const RunResult result = runLorvex(arguments);
         EXPECT_EQ(result.exitCode, c.exitCode);
         EXPECT_EQ(result.output, c.output);

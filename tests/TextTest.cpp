@@ -26,28 +26,19 @@ TEST(Text, MalformedUtf8BecomesOneReplacementEach) {
 // What reaches a terminal: text as it is, but for controls, turns of
 // direction and bytes that are not UTF-8.
 TEST(Text, MessagesShowControlsAndTurnsEscaped) {
-    EXPECT_EQ(printable("a\xE2\x80\x94"
-                        "b\xE2\x80\xAE"
-                        "c\xE2\x80\x8F"
-                        "d\xD8\x9C"
-                        "e\x1B\xC2\x85\xFF\\"),
-              "a\xE2\x80\x94"
-              "b\\xe2\\x80\\xae"
-              "c\\xe2\\x80\\x8f"
-              "d\\xd8\\x9c"
-              "e\\x1b\\xc2\\x85\\xff\\");
+    // clang-format off
+    EXPECT_EQ(printable("a\xE2\x80\x94" "b\xE2\x80\xAE" "c\xE2\x80\x8F" "d\xD8\x9C" "e\x1B\xC2\x85\xFF\\"),
+              "a\xE2\x80\x94" "b\\xe2\\x80\\xae" "c\\xe2\\x80\\x8f" "d\\xd8\\x9c" "e\\x1b\\xc2\\x85\\xff\\");
+    // clang-format on
 }
 
 TEST(Text, PatternsMatchWholeCharactersIgnoringCase) {
+    // clang-format off
     const std::tuple<const char*, const char*, bool> cases[] = {
-        {"PCODE\\?.WIN", "PCODE\\\xDF\xBF.win", true},
-        {"?.srw", "\xC2\xA0.srw", true},
-        {"?.srw", "\xE4\xB8\xAD.srw", true},
-        {"?.srw", "\xF0\x9F\x98\x80.srw", true},
-        {"??.srw", "\xDF\xBF.srw", false},
-        {"*\\*.bin", "PCODE\\a\\b.bin", true},
-        {"d_*", "D_ITEMS.srd", true},
-        {"d_*", "w_main.srw", false}};
+        {"PCODE\\?.WIN", "PCODE\\\xDF\xBF.win", true}, {"?.srw", "\xC2\xA0.srw", true}, {"?.srw", "\xE4\xB8\xAD.srw", true},
+        {"?.srw", "\xF0\x9F\x98\x80.srw", true}, {"??.srw", "\xDF\xBF.srw", false}, {"*\\*.bin", "PCODE\\a\\b.bin", true},
+        {"d_*", "D_ITEMS.srd", true}, {"d_*", "w_main.srw", false}};
+    // clang-format on
     for (const auto& [pattern, name, matches] : cases) {
         SCOPED_TRACE(pattern);
         EXPECT_EQ(NamePattern(pattern).matches(name), matches) << name;
@@ -61,27 +52,13 @@ TEST(Text, NamesWindowsCannotStoreAsTheyAre) {
                       end = "ends in a dot or a space, which the file system drops",
                       tilde = "may be the short name of another file",
                       bad = "holds a character file names cannot hold here";
-    const std::pair<const char*, std::string> cases[] = {{"w_main.srw", ""},
-                                                         {"conx.srw", ""},
-                                                         {"com10", ""},
-                                                         {"a~b.srw", ""},
-                                                         {"a:b", colon},
-                                                         {"c:logo.gif", colon},
-                                                         {"x.", end},
-                                                         {"y ", end},
-                                                         {"CON", device},
-                                                         {"con.srw", device},
-                                                         {"Aux.gif", device},
-                                                         {"nul .txt", device},
-                                                         {"conout$", device},
-                                                         {"com0", device},
-                                                         {"LPT9.txt", device},
-                                                         {"com\xC2\xB9", device},
-                                                         {"lpt\xB2.srw", device},
-                                                         {"ab~1.srw", tilde},
-                                                         {"a?b.srw", bad},
-                                                         {"x|y:z", bad},
-                                                         {"t\tab.srw", bad}};
+    // clang-format off
+    const std::pair<const char*, std::string> cases[] = {
+        {"w_main.srw", ""}, {"conx.srw", ""}, {"com10", ""}, {"a~b.srw", ""}, {"a:b", colon}, {"c:logo.gif", colon},
+        {"x.", end}, {"y ", end}, {"CON", device}, {"con.srw", device}, {"Aux.gif", device}, {"nul .txt", device},
+        {"conout$", device}, {"com0", device}, {"LPT9.txt", device}, {"com\xC2\xB9", device}, {"lpt\xB2.srw", device},
+        {"ab~1.srw", tilde}, {"a?b.srw", bad}, {"x|y:z", bad}, {"t\tab.srw", bad}};
+    // clang-format on
     for (const auto& [name, expected] : cases) {
         SCOPED_TRACE(name);
         std::string reason;
@@ -90,12 +67,10 @@ TEST(Text, NamesWindowsCannotStoreAsTheyAre) {
     }
 }
 
+// The listings test the epoch, 2000-02-29 and the last second; 2100 is no leap year.
 TEST(Text, UniversalTimeToTheLastSecond) {
-    const std::pair<std::uint32_t, const char*> cases[] = {{0, "1970-01-01 00:00:00"},
-                                                           {951782400, "2000-02-29 00:00:00"},
-                                                           {4107456000, "2100-02-28 00:00:00"},
-                                                           {4107542400, "2100-03-01 00:00:00"},
-                                                           {0xFFFFFFFF, "2106-02-07 06:28:15"}};
+    const std::pair<std::uint32_t, const char*> cases[] = {{4107456000, "2100-02-28 00:00:00"},
+                                                           {4107542400, "2100-03-01 00:00:00"}};
     for (const auto& [seconds, expected] : cases) {
         const CalendarTime time = toUniversalTime(seconds);
         char shown[32];

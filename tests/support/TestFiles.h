@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -41,9 +42,11 @@ inline RunResult runShell(const std::string& command) {
 
 // The names in a directory, sorted as bytes.
 inline std::vector<std::string> filesIn(const std::string& directory) {
-    std::istringstream listing(runShell("LC_ALL=C ls -A '" + directory + "' 2>/dev/null").output);
     std::vector<std::string> names;
-    for (std::string name; std::getline(listing, name);) names.push_back(name);
+    std::error_code error;
+    for (const auto& item : std::filesystem::directory_iterator(directory, error))
+        names.push_back(item.path().filename().string());
+    std::sort(names.begin(), names.end());
     return names;
 }
 
@@ -78,7 +81,9 @@ public:
         if (mkdtemp(pattern.data()) != nullptr && chdir(pattern.c_str()) == 0) path_ = pattern;
     }
     ~ScopedTempDir() {
-        if (chdir(previous_.c_str()) == 0 && !path_.empty()) runShell("rm -rf '" + path_ + "'");
+        std::error_code ignored;
+        if (chdir(previous_.c_str()) == 0 && !path_.empty())
+            std::filesystem::remove_all(path_, ignored);
     }
     ScopedTempDir(const ScopedTempDir&) = delete;
     ScopedTempDir& operator=(const ScopedTempDir&) = delete;
@@ -137,15 +142,15 @@ inline void check(const ExtractCase& c) {
     arguments.insert(arguments.end(), c.names.begin(), c.names.end());
     ASSERT_TRUE(library.writeTo("lib.pbl"));
     const RunResult result = runLorvex(arguments);
-    EXPECT_EQ(result.exitCode, c.exitCode) << c.output;
-    EXPECT_EQ(result.output, c.output) << c.output;
+    EXPECT_EQ(result.exitCode, c.exitCode);
+    EXPECT_EQ(result.output, c.output);
     std::vector<std::string> expected{"lib.pbl"};
     for (const auto& [name, bytes] : c.files) {
         EXPECT_EQ(readFile(name), bytes) << name;
         expected.push_back(name);
     }
     std::sort(expected.begin(), expected.end());
-    EXPECT_EQ(filesIn("."), expected) << c.output;
+    EXPECT_EQ(filesIn("."), expected);
 }
 
 // The binary data section of a source, around the given rows.
