@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "cli/CommandLine.h"
+#include "library/EntryNames.h"
 #include "library/LibraryReader.h"
 
 namespace lorvex::fuzz {
@@ -71,12 +72,20 @@ inline std::string runEveryCommand(const std::string& input, const std::string& 
     for (const std::string& path : {library, target, workspace})
         if (!std::ofstream(path, std::ios::binary).write(input.data(), input.size()))
             return "cannot write " + path;
-    std::vector<std::string> named{"-e", library};
+    // Every entry by name, as stored and with its extension in lower case:
+    // with the extraction of all, the exports -t stands for.
+    std::vector<std::string> named{"-e", library}, lowered{"-e", library};
     LibraryReader reader;
     std::string reason;
+    bool patterns = false;  // a name -e would take for a pattern
     if (reader.open(library, reason))
         reader.forEachEntry([&](const CurrentEntry& entry, std::uint32_t) {
-            named.emplace_back(entry.displayName);
+            std::string name = entry.displayName;
+            named.push_back(name);
+            for (std::size_t i = name.size() >= 3 ? name.size() - 3 : 0; i < name.size(); ++i)
+                name[i] = foldAscii(name[i]);
+            lowered.push_back(name);
+            patterns = patterns || name.find_first_of("*?") != std::string::npos;
         });
     const std::uint64_t n = input.size(), entries = named.size() - 2;
     // Each record holds at least 25 bytes and is delivered once.
@@ -87,7 +96,7 @@ inline std::string runEveryCommand(const std::string& input, const std::string& 
     // clang-format off
     const std::pair<std::vector<std::string>, Form> commands[] = {
         {{"-v", library}, {}}, {{"-l", library}, {}}, {{"-l", "--json", "--codepage=1252", library}, {}},
-        {{"-t", library}, {}}, {{"-e", library}, {2, 2 * w, 0}}, {named, native},
+        {{"-t", library}, {}}, {{"-e", library}, {2, 2 * w, 0}}, {named, native}, {lowered, native},
         {{"-e", "-o", "named", library, "*"}, native},
         {{"-s", "-o", out, library}, utf8}, {{"-s", "-o", out, "--codepage=1252", library}, utf8},
         {{"-s", "-o", out, "--encoding=native", library}, native},
@@ -102,7 +111,8 @@ inline std::string runEveryCommand(const std::string& input, const std::string& 
     if (error) return "cannot enter " + out + ": " + error.message();
     std::FILE* sink = std::fopen("/dev/null", "w");
     std::string problem = sink == nullptr ? "cannot open /dev/null" : "";
-    bool disjoint = false;  // the extraction of all entries found no blocks shared
+    bool disjoint = false;                   // the extraction of all entries found no blocks shared
+    bool checked = false, extracted = true;  // what -t says, and what the exports it stands for did
     for (const auto& [arguments, f] : commands) {
         if (!problem.empty()) break;
         std::vector<const char*> argv{"lorvex"};
@@ -152,7 +162,14 @@ inline std::string runEveryCommand(const std::string& input, const std::string& 
         for (std::size_t i = shown; !problem.empty() && i-- > 0;)
             problem = arguments[i] + (i + 1 == shown ? ": " : " ") + problem;
         disjoint = disjoint || (!byName && arguments[0] == "-e" && code == 0);
+        if (arguments[0] == "-t") checked = code == 0;
+        if (arguments[0] == "-e" && arguments[1] == library) extracted = extracted && code == 0;
     }
+    // -t is intact exactly when every export it stands for succeeds and the
+    // directory is whole.
+    if (problem.empty() && !patterns && checked != (extracted && reader.damage().empty()))
+        problem = std::string("-t says ") + (checked ? "intact" : "damaged") +
+                  " where the exports it stands for " + (extracted ? "succeed" : "fail");
     if (sink != nullptr) std::fclose(sink);
     std::filesystem::current_path(home, error);
     return error ? problem + "; cannot return to " + home.string() : problem;
