@@ -101,6 +101,41 @@ Reading readLibrary(const NamedLibrary& library, const SyncOptions& options) {
     return reading;
 }
 
+// What a run one at a time prints for a library not exported.
+void notExported(SyncJob& job, const std::string& subject, const std::string& reason,
+                 const SyncOptions& options) {
+    job.report.errors.emplace_back(subject, reason);
+    if (!options.dryRun) job.report.out = printable(job.library.path) + ": not exported\n";
+}
+
+// Whether a library that could be read is exported: an empty library gets
+// its folder where the tree keeps object lists, one whose damaged directory
+// may hide its sources does not; a folder must be safe and clash with none.
+void decideExport(SyncJob& job, FolderClashes& clashes, const SyncOptions& options) {
+    const std::string& path = job.library.path;
+    std::vector<std::string> files;
+    for (const PlannedSource& source : job.sources)
+        if (!source.fileName.empty()) files.push_back(source.fileName);
+    std::string reason;
+    if (job.sources.empty() && (!job.damage.empty() || !job.objectList || !endsInPbl(path))) {
+        if (!options.dryRun) job.report.out = printable(path) + ": no sources\n";
+        if (!job.damage.empty()) {
+            job.report.errors.emplace_back(path + ": directory",
+                                           job.damage + ": sources may be missing");
+            job.report.failed = true;
+        }
+    } else if (job.folder.empty()) {
+        notExported(job, path, "its path names no folder to export into", options);
+        job.report.failed = true;
+    } else if (!isSafeFolder(options.output, job.folder, reason) ||
+               !clashes.take(path, job.folder, std::move(files), reason)) {
+        notExported(job, path, reason + "; not exported", options);
+        job.report.failed = true;
+    } else {
+        job.toExport = true;
+    }
+}
+
 }  // namespace
 
 std::vector<SyncJob> planJobs(const std::vector<NamedLibrary>& libraries, const SyncRun& run,
@@ -119,60 +154,27 @@ std::vector<SyncJob> planJobs(const std::vector<NamedLibrary>& libraries, const 
         libraries.size(), [&](std::size_t i) { readings[i] = readLibrary(libraries[i], options); });
     std::vector<platform::FileIdentity> done;
     std::vector<SyncJob> jobs;
-    // What a run one at a time prints for a library not exported.
-    auto notExported = [&](SyncJob& job, const std::string& subject, const std::string& reason) {
-        job.report.errors.emplace_back(subject, reason);
-        if (!options.dryRun) job.report.out = printable(job.library.path) + ": not exported\n";
-    };
     for (std::size_t i = 0; i < libraries.size(); ++i) {
         const NamedLibrary& library = libraries[i];
         SyncJob job{library, folders[i], objectLists[i], false, {}, {}, Generation::SingleByte, {}};
         Reading& reading = readings[i];
-        std::string reason;
+        const platform::FileIdentity& identity = reading.identity;
         if (library.runtime) {
             if (!options.dryRun)
                 job.report.out = printable(library.path) + ": runtime library, not exported\n";
-            jobs.push_back(std::move(job));
-            continue;
-        }
-        if (!reading.opened) {
-            notExported(job, subjectOf(library), reading.reason);
+        } else if (!reading.opened) {
+            notExported(job, subjectOf(library), reading.reason, options);
             outcome.unopened = true;
-            jobs.push_back(std::move(job));
-            continue;
-        }
-        // A library named twice, under any name, is exported once.
-        const platform::FileIdentity& identity = reading.identity;
-        if (std::any_of(done.begin(), done.end(), [&](const platform::FileIdentity& d) {
-                return platform::sameFile(d, identity);
-            }))
-            continue;
-        done.push_back(identity);
-        job.sources = std::move(reading.sources);
-        job.generation = reading.generation;
-        job.damage = std::move(reading.damage);
-        std::vector<std::string> files;
-        for (const PlannedSource& source : job.sources)
-            if (!source.fileName.empty()) files.push_back(source.fileName);
-        // An empty library gets its folder where the tree keeps object lists;
-        // one whose damaged directory may hide its sources does not.
-        if (job.sources.empty() &&
-            (!job.damage.empty() || !job.objectList || !endsInPbl(library.path))) {
-            if (!options.dryRun) job.report.out = printable(library.path) + ": no sources\n";
-            if (!job.damage.empty()) {
-                job.report.errors.emplace_back(library.path + ": directory",
-                                               job.damage + ": sources may be missing");
-                job.report.failed = true;
-            }
-        } else if (job.folder.empty()) {
-            notExported(job, library.path, "its path names no folder to export into");
-            job.report.failed = true;
-        } else if (!isSafeFolder(options.output, job.folder, reason) ||
-                   !clashes.take(library.path, job.folder, std::move(files), reason)) {
-            notExported(job, library.path, reason + "; not exported");
-            job.report.failed = true;
+        } else if (std::any_of(done.begin(), done.end(), [&](const platform::FileIdentity& d) {
+                       return platform::sameFile(d, identity);
+                   })) {
+            continue;  // a library named twice, under any name, is exported once
         } else {
-            job.toExport = true;
+            done.push_back(identity);
+            job.sources = std::move(reading.sources);
+            job.generation = reading.generation;
+            job.damage = std::move(reading.damage);
+            decideExport(job, clashes, options);
         }
         jobs.push_back(std::move(job));
     }
