@@ -8,7 +8,7 @@
 #include "extract/SourceControlText.h"
 #include "library/DataChain.h"
 #include "library/EntryNames.h"
-#include "library/Utf16.h"
+#include "text/Utf16.h"
 
 namespace lorvex {
 

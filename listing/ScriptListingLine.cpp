@@ -1,6 +1,6 @@
 #include "listing/ScriptListingLine.h"
 
-#include "library/Utf16.h"
+#include "text/Utf16.h"
 
 namespace lorvex {
 

@@ -2,7 +2,7 @@
 
 #include "library/EntryNames.h"
 #include "library/ExitCode.h"
-#include "library/Report.h"
+#include "text/Report.h"
 
 namespace lorvex {
 

@@ -1,9 +1,9 @@
 #include "sync/ProjectFiles.h"
 
 #include "library/EntryNames.h"
-#include "library/Utf16.h"
 #include "platform/Platform.h"
 #include "sync/ListedPaths.h"
+#include "text/Utf16.h"
 
 namespace lorvex {
 

@@ -5,12 +5,12 @@
 
 #include "library/EntryNames.h"
 #include "library/ExitCode.h"
-#include "library/Report.h"
 #include "sync/FolderClashes.h"
 #include "sync/LibraryList.h"
 #include "sync/ObjectList.h"
 #include "sync/SourceFolder.h"
 #include "sync/SourceNames.h"
+#include "text/Report.h"
 
 namespace lorvex {
 

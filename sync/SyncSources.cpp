@@ -4,12 +4,12 @@
 
 #include "library/ExitCode.h"
 #include "library/LibraryReader.h"
-#include "library/Report.h"
 #include "platform/Folder.h"
 #include "platform/Platform.h"
 #include "sync/LibraryList.h"
 #include "sync/LibrarySync.h"
 #include "sync/SyncJobs.h"
+#include "text/Report.h"
 
 namespace lorvex {
 

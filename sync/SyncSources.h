@@ -6,7 +6,7 @@
 
 #include "platform/Folder.h"
 
-#include "extract/SourceText.h"
+#include "text/SourceText.h"
 
 namespace lorvex {
 

@@ -6,9 +6,9 @@
 
 #include "cli/SyncOptions.h"
 #include "extract/SourceOrder.h"
-#include "library/CodePage.h"
 #include "sync/SyncSources.h"
 #include "tests/support/TestFiles.h"
+#include "text/CodePage.h"
 
 namespace lorvex::testing {
 namespace {

@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "extract/NamePattern.h"
-#include "library/Report.h"
-#include "library/Utf16.h"
 #include "listing/CalendarTime.h"
 #include "platform/Platform.h"
+#include "text/Report.h"
+#include "text/Utf16.h"
 
 namespace lorvex::testing {
 namespace {

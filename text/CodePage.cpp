@@ -1,10 +1,10 @@
-#include "library/CodePage.h"
+#include "text/CodePage.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
 
-#include "library/Utf16.h"
+#include "text/Utf16.h"
 
 namespace lorvex {
 

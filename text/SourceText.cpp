@@ -1,11 +1,11 @@
-#include "extract/SourceText.h"
+#include "text/SourceText.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <vector>
 
-#include "library/Utf16.h"
+#include "text/Utf16.h"
 
 namespace lorvex {
 
@@ -140,9 +140,9 @@ void appendHexAscii(const std::u16string& units, std::string& out) {
 
 }  // namespace
 
-bool encodeSourceText(const std::string& exported, Generation generation, SourceEncoding encoding,
+bool encodeSourceText(const std::string& exported, ExportedText form, SourceEncoding encoding,
                       CodePage& codePage, std::string& encoded, std::string& reason) {
-    const bool unicode = generation == Generation::UnicodeEra;
+    const bool unicode = form == ExportedText::Utf16;
     // Native exports, and ASCII text in either form, need no conversion.
     if (encoding == SourceEncoding::Native) {
         encoded = exported;

@@ -1,4 +1,4 @@
-#include "library/Utf16.h"
+#include "text/Utf16.h"
 
 #include <cstdint>
 

@@ -1,4 +1,4 @@
-#include "library/Report.h"
+#include "text/Report.h"
 
 namespace lorvex {
 
