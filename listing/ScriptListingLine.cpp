@@ -1,6 +1,6 @@
 #include "listing/ScriptListingLine.h"
 
-#include "text/Utf16.h"
+#include "text/Utf8.h"
 
 namespace lorvex {
 
@@ -84,12 +84,6 @@ void appendJsonText(std::string& line, const char* name, const ListedText& text)
     line += '"';
     appendHex(line, text.bytes);
     line += '"';
-}
-
-// Valid UTF-8 comes back unchanged through UTF-16.
-bool isUtf8(const std::string& text) {
-    const std::string wide = utf8ToUtf16Le(text.data(), text.size());
-    return utf16LeToUtf8(reinterpret_cast<const unsigned char*>(wide.data()), wide.size()) == text;
 }
 
 void writeLine(std::FILE* out, std::string& line) {

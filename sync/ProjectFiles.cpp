@@ -4,6 +4,7 @@
 #include "platform/Platform.h"
 #include "sync/ListedPaths.h"
 #include "text/Utf16.h"
+#include "text/Utf8.h"
 
 namespace lorvex {
 
@@ -51,13 +52,6 @@ bool quotedValue(const std::string& line, std::string& value) {
     return true;
 }
 
-bool isHighSurrogate(char32_t unit) {
-    return unit >= 0xD800 && unit <= 0xDBFF;
-}
-bool isLowSurrogate(char32_t unit) {
-    return unit >= 0xDC00 && unit <= 0xDFFF;
-}
-
 // The code unit of "\uXXXX" at text[at], four hex digits in either case.
 bool escapedUnit(const std::string& text, std::size_t at, char32_t& unit) {
     if (text.compare(at, 2, "\\u") != 0 || at + 6 > text.size()) return false;
@@ -98,8 +92,7 @@ bool decodeWritten(const std::string& raw, std::string& decoded, std::string& re
             continue;
         }
         char32_t first = 0;
-        if (!high.empty() && escapedUnit(high, 0, first))
-            unit = 0x10000 + ((first - 0xD800) << 10) + (unit - 0xDC00);
+        if (!high.empty() && escapedUnit(high, 0, first)) unit = characterOfPair(first, unit);
         appendUtf8(decoded, unit);
         high.clear();
     }

@@ -45,6 +45,7 @@ TEST(Text, PatternsMatchWholeCharactersIgnoringCase) {
         {"?.srw", "\xE4\xB8\xAD.srw", true},
         {"?.srw", "\xF0\x9F\x98\x80.srw", true},
         {"??.srw", "\xDF\xBF.srw", false},
+        {"???.srw", "\xE0\x80\x80.srw", true},  // an overlong form is bytes, not a character
         {"*\\*.bin", "PCODE\\a\\b.bin", true},
         {"d_*", "D_ITEMS.srd", true},
         {"d_*", "w_main.srw", false}};

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "text/Utf16.h"
+#include "text/Utf8.h"
 
 namespace lorvex {
 
@@ -108,8 +109,7 @@ bool CodePage::toUtf8(const std::string& bytes, std::string& utf8, std::size_t& 
     for (std::size_t i = 0; i < units.size(); ++i) {
         char32_t c = units[i];
         // Code pages give surrogates only in pairs.
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < units.size())
-            c = 0x10000 + ((c - 0xD800) << 10) + (units[++i] - 0xDC00);
+        if (isHighSurrogate(c) && i + 1 < units.size()) c = characterOfPair(c, units[++i]);
         appendUtf8(utf8, c);
     }
     return true;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "text/Utf16.h"
+#include "text/Utf8.h"
 
 namespace lorvex {
 
@@ -21,35 +22,6 @@ bool decodeSingleByte(const std::string& bytes, CodePage& codePage, std::u16stri
     reason = "line " + std::to_string(line) + ": " +
              codePage.whyInvalid(static_cast<unsigned char>(bytes[invalidAt]));
     return false;
-}
-
-constexpr char32_t kReplacement = 0xFFFD;
-
-// One character as UTF-8 at cursor; returns the position after it.
-char* encodeUtf8(char32_t c, char* cursor) {
-    if (c < 0x800) {
-        cursor[0] = static_cast<char>(0xC0 | c >> 6);
-        cursor[1] = static_cast<char>(0x80 | (c & 0x3F));
-        return cursor + 2;
-    }
-    if (c < 0x10000) {
-        cursor[0] = static_cast<char>(0xE0 | c >> 12);
-        cursor[1] = static_cast<char>(0x80 | (c >> 6 & 0x3F));
-        cursor[2] = static_cast<char>(0x80 | (c & 0x3F));
-        return cursor + 3;
-    }
-    cursor[0] = static_cast<char>(0xF0 | c >> 18);
-    cursor[1] = static_cast<char>(0x80 | (c >> 12 & 0x3F));
-    cursor[2] = static_cast<char>(0x80 | (c >> 6 & 0x3F));
-    cursor[3] = static_cast<char>(0x80 | (c & 0x3F));
-    return cursor + 4;
-}
-
-bool isHighSurrogate(char32_t unit) {
-    return unit >= 0xD800 && unit <= 0xDBFF;
-}
-bool isLowSurrogate(char32_t unit) {
-    return unit >= 0xDC00 && unit <= 0xDFFF;
 }
 
 // UTF-16 code units as text.unit(i) gives them, for i below count, appended
@@ -77,14 +49,10 @@ void appendUnitsAsUtf8(const Text& text, std::size_t count, std::string& out) {
             continue;
         }
         char32_t c = text.unit(i++);
-        if (c < 0x80) {
-            *cursor++ = static_cast<char>(c);
-            continue;
-        }
         if (isHighSurrogate(c) && i < count && isLowSurrogate(text.unit(i))) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (text.unit(i++) - 0xDC00);
+            c = characterOfPair(c, text.unit(i++));
         } else if (isHighSurrogate(c) || isLowSurrogate(c)) {
-            c = kReplacement;
+            c = kReplacementCharacter;
         }
         cursor = encodeUtf8(c, cursor);
     }
@@ -165,7 +133,7 @@ bool encodeSourceText(const std::string& exported, ExportedText form, SourceEnco
     }
     std::u16string text;
     if (unicode) {
-        text.resize(units + (halfUnit ? 1 : 0), kReplacement);
+        text.resize(units + (halfUnit ? 1 : 0), kReplacementCharacter);
         for (std::size_t i = 0; i < units; ++i) {
             const char32_t c = stored.unit(i);
             const bool paired =
