@@ -82,7 +82,7 @@ int syncSources(const SyncOptions& options, std::FILE* out, std::FILE* errors,
     LibraryList list(options, errors);
     for (const std::string& argument : options.libraries) list.add(argument);
     const bool noteLineEnds = options.encoding != SourceEncoding::Native;
-    const platform::CaseFolder caseFolder;
+    const CaseFolder caseFolder;
     OwnLocks ownLocks;
     const SyncRun run{options,    SyncRules{list.readFiles, options.dryRun, noteLineEnds},
                       caseFolder, caseProbe,
