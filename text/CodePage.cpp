@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "text/Hex.h"
 #include "text/Utf16.h"
 #include "text/Utf8.h"
 
@@ -116,8 +117,8 @@ bool CodePage::toUtf8(const std::string& bytes, std::string& utf8, std::size_t& 
 }
 
 std::string CodePage::whyInvalid(unsigned char byte) const {
-    static const char kHex[] = "0123456789ABCDEF";
-    const std::string shown = std::string("byte 0x") + kHex[byte >> 4] + kHex[byte & 15];
+    const std::string shown =
+        std::string("byte 0x") + upperHexDigit(byte >> 4) + upperHexDigit(byte);
     if (number_ == 0) return shown + " needs --codepage";
     return shown + " is not valid in code page " + std::to_string(number_);
 }

@@ -1,5 +1,6 @@
 #include "text/Report.h"
 
+#include "text/Hex.h"
 #include "text/Utf8.h"
 
 namespace lorvex {
@@ -23,7 +24,6 @@ bool turnsDirection(const std::string& text, std::size_t at) {
 }
 
 std::string printable(const std::string& text) {
-    static const char kHex[] = "0123456789abcdef";
     std::string out;
     out.reserve(text.size());
     for (std::size_t at = 0; at < text.size();) {
@@ -41,7 +41,8 @@ std::string printable(const std::string& text) {
         } else if (byte == '\t') {
             out += "\\t";
         } else {
-            out += {'\\', 'x', kHex[byte >> 4], kHex[byte & 15]};
+            out += "\\x";
+            appendHexByte(out, byte);
         }
     }
     return out;

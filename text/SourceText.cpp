@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "text/Hex.h"
 #include "text/Utf16.h"
 #include "text/Utf8.h"
 
@@ -88,7 +89,6 @@ struct DecodedUnits {
 };
 
 void appendHexAscii(const std::u16string& units, std::string& out) {
-    static const char kHex[] = "0123456789abcdef";
     for (std::size_t i = 0; i < units.size();) {
         if (units[i] < 0x80) {
             out += static_cast<char>(units[i++]);
@@ -99,8 +99,8 @@ void appendHexAscii(const std::u16string& units, std::string& out) {
         while (end < units.size() && (units[end] >= 0x80 || units[end] == u' ')) ++end;
         out += "$$HEX" + std::to_string(end - i) + "$$";
         for (; i < end; ++i) {
-            const unsigned unit = units[i];
-            out += {kHex[unit >> 4 & 15], kHex[unit & 15], kHex[unit >> 12], kHex[unit >> 8 & 15]};
+            appendHexByte(out, static_cast<unsigned char>(units[i] & 0xFF));
+            appendHexByte(out, static_cast<unsigned char>(units[i] >> 8));
         }
         out += "$$ENDHEX$$";
     }
