@@ -213,7 +213,9 @@ bool setModificationTime(int descriptor, std::uint32_t secondsSince1970, std::st
 }
 
 bool closeFile(int descriptor, std::string& reason) {
-    return _close(descriptor) == 0 || (reason = std::strerror(errno), false);
+    if (_close(descriptor) == 0) return true;
+    reason = std::strerror(errno);
+    return false;
 }
 
 void abandonFile(int descriptor) {

@@ -134,7 +134,7 @@ bool readProjectFile(const std::string& path, ProjectFileKind kind, ListedPaths&
                      ProjectFile& file, std::string& reason) {
     std::string bytes;
     const bool workspace = kind == ProjectFileKind::Workspace;
-    if (!platform::readSmallFile(path, kMaxProjectFileSize, bytes, reason, true)) {
+    if (!platform::readSmallFile(path, kMaxProjectFileSize, bytes, reason, /*followLinks=*/true)) {
         reason = std::string("cannot read the ") + (workspace ? "workspace" : "target") +
                  " file: " + reason;
         return false;

@@ -26,11 +26,12 @@ bool decodeSingleByte(const std::string& bytes, CodePage& codePage, std::u16stri
 }
 
 // UTF-16 code units as text.unit(i) gives them, for i below count, appended
-// to out as UTF-8; an unpaired surrogate becomes U+FFFD. Runs of ASCII, most
-// of any source, are found four units at a time and copied a run at a time.
+// to out as UTF-8; an unpaired surrogate becomes U+FFFD. Most of any source is
+// ASCII, which needs no decoding: runs of it are narrowed whole.
 template <typename Text>
 void appendUnitsAsUtf8(const Text& text, std::size_t count, std::string& out) {
-    // Gathered in a small buffer and appended a piece at a time.
+    // Each append to out checks its capacity; a buffer on the stack pays that
+    // once a piece instead of once a character.
     char buffer[4096];
     constexpr std::ptrdiff_t kFull = sizeof buffer - 4;  // room for one more step
     char* cursor = buffer;
@@ -40,7 +41,7 @@ void appendUnitsAsUtf8(const Text& text, std::size_t count, std::string& out) {
             out.append(buffer, static_cast<std::size_t>(cursor - buffer));
             cursor = buffer;
         }
-        // A run of ASCII, as much of it as the buffer takes, copied at once.
+        // As much of a run of ASCII as the buffer takes.
         const auto room = static_cast<std::size_t>(buffer + sizeof buffer - 4 - cursor);
         std::size_t run = 0;
         while (run + 4 <= room && i + run + 4 <= count && text.fourAscii(i + run)) run += 4;

@@ -5,7 +5,7 @@ namespace lorvex {
 Utf8Character decodeUtf8(const char* text, std::size_t size, std::size_t at) {
     const auto* bytes = reinterpret_cast<const unsigned char*>(text);
     const unsigned char lead = bytes[at];
-    if (lead < 0x80) return Utf8Character{lead, 1, true};
+    if (lead < 0x80) return Utf8Character{lead, 1, /*valid=*/true};
     std::size_t length = 0;
     char32_t c = 0;
     char32_t minimum = 0;
@@ -20,12 +20,12 @@ Utf8Character decodeUtf8(const char* text, std::size_t size, std::size_t at) {
     }
     for (std::size_t k = 1; k < length; ++k) {
         if (at + k >= size || (bytes[at + k] & 0xC0) != 0x80)
-            return Utf8Character{kReplacementCharacter, k, false};
+            return Utf8Character{kReplacementCharacter, k, /*valid=*/false};
         c = (c << 6) | (bytes[at + k] & 0x3F);
     }
     if (c < minimum || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
-        return Utf8Character{kReplacementCharacter, length, false};
-    return Utf8Character{c, length, true};
+        return Utf8Character{kReplacementCharacter, length, /*valid=*/false};
+    return Utf8Character{c, length, /*valid=*/true};
 }
 
 bool isUtf8(const std::string& text) {
