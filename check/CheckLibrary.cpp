@@ -6,7 +6,7 @@
 #include "extract/ExportPlan.h"
 #include "extract/OutputFile.h"
 #include "library/EntryNames.h"
-#include "library/Report.h"
+#include "text/Report.h"
 
 namespace lorvex {
 

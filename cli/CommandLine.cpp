@@ -12,9 +12,9 @@
 #include "extract/ExtractEntries.h"
 #include "library/EntryNames.h"
 #include "library/LibraryReader.h"
-#include "library/Report.h"
 #include "listing/ListEntries.h"
 #include "sync/SyncSources.h"
+#include "text/Report.h"
 
 namespace lorvex {
 

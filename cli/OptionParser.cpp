@@ -1,6 +1,6 @@
 #include "cli/OptionParser.h"
 
-#include "library/CodePage.h"
+#include "text/CodePage.h"
 
 namespace lorvex {
 

@@ -9,11 +9,11 @@ namespace {
 // Claims the blocks of one chain for its companion; notes a block another
 // companion claimed before. A block of its own seen again is a loop.
 struct ClaimBlocks {
-    BlockTags& owners;
+    BlockOwners& owners;
     std::uint32_t companion;
     bool sharesBlocks = false;
     bool firstVisit(std::uint64_t offset) {
-        std::uint32_t* owner = owners.at(offset);
+        std::uint32_t* owner = owners.at(offset / DataBlock::kSize);
         if (owner == nullptr || *owner != 0) {
             sharesBlocks = owner != nullptr && *owner != companion;
             return false;

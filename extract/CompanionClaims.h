@@ -4,10 +4,15 @@
 #include <string>
 #include <unordered_map>
 
-#include "library/BlockTags.h"
 #include "library/LibraryFile.h"
+#include "library/PagedTable.h"
+#include "library/Records.h"
 
 namespace lorvex {
+
+// For each 512-byte block, the first block of the companion that claimed it;
+// pages of 4 KB.
+using BlockOwners = PagedTable<std::uint32_t, 1024>;
 
 // The companions whose binary data sections a run shows when it exports many
 // sources at once. Each block a companion's chain reaches is claimed by the
@@ -17,7 +22,8 @@ namespace lorvex {
 // a crafted library merge.
 class CompanionClaims {
 public:
-    explicit CompanionClaims(LibraryFile& file) : file_(file), owners_(file.size()) {}
+    explicit CompanionClaims(LibraryFile& file)
+        : file_(file), owners_(file.size() / DataBlock::kSize) {}
 
     // Whether the companion whose chain starts at firstBlock may be shown once
     // more; reason says why not. A chain that cannot be read whole is left to
@@ -28,7 +34,7 @@ private:
     static constexpr unsigned kMostShown = 3;
     static constexpr unsigned kRefused = ~0U;
     LibraryFile& file_;
-    BlockTags owners_;  // for each block, the first block of the companion that claimed it
+    BlockOwners owners_;
     std::unordered_map<std::uint32_t, unsigned> shown_;  // by first block: times shown, or kRefused
 };
 

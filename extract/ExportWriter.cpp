@@ -4,11 +4,12 @@
 #include <cstring>
 #include <vector>
 
-#include "extract/HexRows.h"
 #include "extract/SourceControlText.h"
 #include "library/DataChain.h"
 #include "library/EntryNames.h"
-#include "library/Utf16.h"
+#include "text/Hex.h"
+#include "text/HexRows.h"
+#include "text/Utf16.h"
 
 namespace lorvex {
 

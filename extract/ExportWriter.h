@@ -10,6 +10,7 @@
 #include "library/LibraryFile.h"
 #include "library/Records.h"
 #include "library/VisitedSet.h"
+#include "text/SourceText.h"
 
 namespace lorvex {
 
@@ -20,6 +21,11 @@ namespace lorvex {
 // lines carrying a check digit instead of the tag, size and time, its rows of a
 // Unicode-era library a check digit of their own.
 enum class ExportForm { Extraction, SourceControl };
+
+// The text of an export has the form its library stores text in.
+inline ExportedText exportedText(Generation generation) {
+    return generation == Generation::UnicodeEra ? ExportedText::Utf16 : ExportedText::SingleByte;
+}
 
 // Writes the export of one entry: for a source the header line and comments
 // line, then the entry's data after its comment, then, when the entry has a

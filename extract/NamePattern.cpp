@@ -3,23 +3,16 @@
 #include <cstring>
 
 #include "library/EntryNames.h"
+#include "text/Utf8.h"
 
 namespace lorvex {
 
 namespace {
 
-// Length of the character at text[at]: a complete UTF-8 sequence, else one byte.
+// Length of the character at text[at]: a valid UTF-8 sequence, else one byte.
 std::size_t characterLength(const char* text, std::size_t at, std::size_t length) {
-    const auto lead = static_cast<unsigned char>(text[at]);
-    const std::size_t size = lead >= 0xF0 && lead <= 0xF4   ? 4
-                             : lead >= 0xE0 && lead <= 0xEF ? 3
-                             : lead >= 0xC2 && lead <= 0xDF ? 2
-                                                            : 1;
-    if (at + size > length) return 1;
-    for (std::size_t i = 1; i < size; ++i) {
-        if ((static_cast<unsigned char>(text[at + i]) & 0xC0) != 0x80) return 1;
-    }
-    return size;
+    const Utf8Character c = decodeUtf8(text, length, at);
+    return c.valid ? c.length : 1;
 }
 
 }  // namespace

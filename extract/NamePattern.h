@@ -7,8 +7,8 @@ namespace lorvex {
 // A requested name holding '*' or '?', which no entry name holds, matched
 // against display names as a shell matches file names, ignoring ASCII letter
 // case: '*' matches any run of characters, '\' and '/' included, '?' any one
-// character (a whole UTF-8 sequence where one starts), every other character
-// itself.
+// character (a valid UTF-8 sequence where one starts, else one byte), every
+// other character itself.
 class NamePattern {
 public:
     static bool isPattern(const std::string& name);

@@ -4,7 +4,7 @@
 
 #include "library/EntryNames.h"
 #include "library/SignedImage.h"
-#include "library/Utf16.h"
+#include "text/Utf16.h"
 
 namespace lorvex {
 

@@ -3,12 +3,12 @@
 #include <algorithm>
 
 #include "extract/ExportPlan.h"
-#include "library/CodePage.h"
 #include "library/LibraryReader.h"
-#include "library/Report.h"
-#include "library/Utf16.h"
 #include "listing/CalendarTime.h"
 #include "listing/ScriptListingLine.h"
+#include "text/CodePage.h"
+#include "text/Report.h"
+#include "text/Utf16.h"
 
 namespace lorvex {
 

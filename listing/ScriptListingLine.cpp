@@ -1,20 +1,11 @@
 #include "listing/ScriptListingLine.h"
 
-#include "library/Utf16.h"
+#include "text/Hex.h"
+#include "text/Utf8.h"
 
 namespace lorvex {
 
 namespace {
-
-constexpr char kHexDigits[] = "0123456789abcdef";
-
-void appendHex(std::string& line, const std::string& bytes) {
-    for (const char c : bytes) {
-        const auto byte = static_cast<unsigned char>(c);
-        line += kHexDigits[byte >> 4];
-        line += kHexDigits[byte & 15];
-    }
-}
 
 void appendTabSeparated(std::string& line, const std::string& text) {
     for (const char c : text) {
@@ -34,7 +25,8 @@ void appendTabSeparated(std::string& line, const std::string& text) {
             default:
                 // Other control characters would act on a terminal that shows the line.
                 if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
-                    line += {'\\', 'x', kHexDigits[(c >> 4) & 15], kHexDigits[c & 15]};
+                    line += "\\x";
+                    appendHexByte(line, static_cast<unsigned char>(c));
                 } else {
                     line += c;
                 }
@@ -68,8 +60,7 @@ void appendJsonString(std::string& line, const std::string& text) {
             line += "\\t";
         } else if (byte < 0x20) {
             line += "\\u00";
-            line += kHexDigits[byte >> 4];
-            line += kHexDigits[byte & 15];
+            appendHexByte(line, byte);
         } else {
             line += c;
         }
@@ -84,12 +75,6 @@ void appendJsonText(std::string& line, const char* name, const ListedText& text)
     line += '"';
     appendHex(line, text.bytes);
     line += '"';
-}
-
-// Valid UTF-8 comes back unchanged through UTF-16.
-bool isUtf8(const std::string& text) {
-    const std::string wide = utf8ToUtf16Le(text.data(), text.size());
-    return utf16LeToUtf8(reinterpret_cast<const unsigned char*>(wide.data()), wide.size()) == text;
 }
 
 void writeLine(std::FILE* out, std::string& line) {

@@ -174,15 +174,16 @@ std::size_t processorCount();
 // fewer threads run when no more can be started.
 void runInParallel(std::size_t count, const std::function<void(std::size_t)>& work);
 
-// File names as a file system that ignores letter case compares them: one
-// form for all the names it takes for one file.
-class CaseFolder {
+// Letters as a file system that ignores letter case compares them: the
+// capital of each character, as the system maps it (text/CaseFolder.h folds
+// whole names).
+class LetterCase {
 public:
-    CaseFolder();
-    ~CaseFolder();
-    CaseFolder(const CaseFolder&) = delete;
-    CaseFolder& operator=(const CaseFolder&) = delete;
-    std::string fold(const std::string& name) const;
+    LetterCase();
+    ~LetterCase();
+    LetterCase(const LetterCase&) = delete;
+    LetterCase& operator=(const LetterCase&) = delete;
+    char32_t capitalOf(char32_t c) const;
 
 private:
     void* locale_ = nullptr;  // the C library's locale for case mapping, on POSIX systems

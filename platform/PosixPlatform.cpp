@@ -178,52 +178,17 @@ std::size_t processorCount() {
     return processors > 1 ? static_cast<std::size_t>(processors) : 1;
 }
 
-CaseFolder::CaseFolder() : locale_(newlocale(LC_CTYPE_MASK, "C.UTF-8", nullptr)) {}
+LetterCase::LetterCase() : locale_(newlocale(LC_CTYPE_MASK, "C.UTF-8", nullptr)) {}
 
-CaseFolder::~CaseFolder() {
+LetterCase::~LetterCase() {
     if (locale_ != nullptr) freelocale(static_cast<locale_t>(locale_));
 }
 
-std::string CaseFolder::fold(const std::string& name) const {
-    // Each character in UTF-8 to its capital; bytes that are not UTF-8 stay,
-    // and so does everything when the C library has no UTF-8 locale.
-    std::string folded;
-    const auto* text = reinterpret_cast<const unsigned char*>(name.data());
-    for (std::size_t i = 0; i < name.size();) {
-        const unsigned char lead = text[i];
-        const std::size_t length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
-        wchar_t c = lead < 0x80 ? lead : lead & (0x7F >> length);
-        bool valid = lead < 0x80 || (lead >= 0xC2 && lead < 0xF5 && i + length <= name.size());
-        for (std::size_t k = 1; valid && k < length; ++k) {
-            valid = (text[i + k] & 0xC0) == 0x80;
-            c = static_cast<wchar_t>(c << 6 | (text[i + k] & 0x3F));
-        }
-        if (!valid || locale_ == nullptr) {
-            folded +=
-                static_cast<char>(lead < 0x80 && lead >= 'a' && lead <= 'z' ? lead - 32 : lead);
-            ++i;
-            continue;
-        }
-        const auto upper = static_cast<std::uint32_t>(
-            towupper_l(static_cast<wint_t>(c), static_cast<locale_t>(locale_)));
-        if (upper < 0x80) {
-            folded += static_cast<char>(upper);
-        } else if (upper < 0x800) {
-            folded +=
-                {static_cast<char>(0xC0 | upper >> 6), static_cast<char>(0x80 | (upper & 0x3F))};
-        } else if (upper < 0x10000) {
-            folded += {static_cast<char>(0xE0 | upper >> 12),
-                       static_cast<char>(0x80 | (upper >> 6 & 0x3F)),
-                       static_cast<char>(0x80 | (upper & 0x3F))};
-        } else {
-            folded += {static_cast<char>(0xF0 | upper >> 18),
-                       static_cast<char>(0x80 | (upper >> 12 & 0x3F)),
-                       static_cast<char>(0x80 | (upper >> 6 & 0x3F)),
-                       static_cast<char>(0x80 | (upper & 0x3F))};
-        }
-        i += length;
-    }
-    return folded;
+char32_t LetterCase::capitalOf(char32_t c) const {
+    // Without a UTF-8 locale the C library knows the capitals of ASCII alone.
+    if (locale_ == nullptr) return c >= 'a' && c <= 'z' ? c - 32 : c;
+    return static_cast<char32_t>(
+        towupper_l(static_cast<wint_t>(c), static_cast<locale_t>(locale_)));
 }
 
 std::size_t longestName(const std::string&) {

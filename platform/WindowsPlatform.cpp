@@ -212,7 +212,9 @@ bool setModificationTime(int descriptor, std::uint32_t secondsSince1970, std::st
 }
 
 bool closeFile(int descriptor, std::string& reason) {
-    return _close(descriptor) == 0 || (reason = std::strerror(errno), false);
+    if (_close(descriptor) == 0) return true;
+    reason = std::strerror(errno);
+    return false;
 }
 
 void abandonFile(int descriptor) {
@@ -402,18 +404,27 @@ std::size_t processorCount() {
     return std::max<DWORD>(system.dwNumberOfProcessors, 1);
 }
 
-CaseFolder::CaseFolder() = default;
+LetterCase::LetterCase() = default;
 
-CaseFolder::~CaseFolder() = default;
+LetterCase::~LetterCase() = default;
 
-std::string CaseFolder::fold(const std::string& name) const {
-    // The system's own capitals, as its case-insensitive ordinal comparison uses.
-    std::wstring wide = widePath(name);
-    if (!wide.empty())
-        LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, wide.c_str(),
-                      static_cast<int>(wide.size()), wide.data(), static_cast<int>(wide.size()),
-                      nullptr, nullptr, 0);
-    return utf8Of(wide.c_str());
+char32_t LetterCase::capitalOf(char32_t c) const {
+    // The system's own capitals, as its case-insensitive ordinal comparison
+    // uses; it takes a character beyond U+FFFF as a surrogate pair.
+    wchar_t units[2] = {static_cast<wchar_t>(c), 0};
+    int count = 1;
+    if (c >= 0x10000) {
+        units[0] = static_cast<wchar_t>(0xD800 + ((c - 0x10000) >> 10));
+        units[1] = static_cast<wchar_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+        count = 2;
+    }
+    wchar_t capital[2] = {};
+    if (LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, units, count, capital, count, nullptr,
+                      nullptr, 0) != count)
+        return c;
+    if (count == 1) return capital[0];
+    return 0x10000 + ((static_cast<char32_t>(capital[0]) - 0xD800) << 10) +
+           (static_cast<char32_t>(capital[1]) - 0xDC00);
 }
 
 std::size_t longestName(const std::string& folderPath) {

@@ -7,13 +7,13 @@
 #include "extract/ExportPlan.h"
 #include "extract/ExtractEntries.h"
 #include "extract/SourceOrder.h"
-#include "extract/SourceText.h"
-#include "library/CodePage.h"
 #include "library/EntryNames.h"
 #include "library/LibraryReader.h"
-#include "library/Report.h"
 #include "platform/Platform.h"
 #include "print/Crc32.h"
+#include "text/CodePage.h"
+#include "text/Report.h"
+#include "text/SourceText.h"
 
 namespace lorvex {
 
@@ -127,8 +127,8 @@ private:
     void convert(const std::string& exported, Item& item) {
         std::string reason;
         item.skip = 3;  // the byte order mark
-        if (!encodeSourceText(exported, reader_.generation(), SourceEncoding::Utf8, codePage_,
-                              item.printed, reason)) {
+        if (!encodeSourceText(exported, exportedText(reader_.generation()), SourceEncoding::Utf8,
+                              codePage_, item.printed, reason)) {
             item.printed = exported;
             item.skip = 0;
         }

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "library/CodePage.h"
+#include "text/CodePage.h"
 
 namespace lorvex {
 

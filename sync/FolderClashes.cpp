@@ -1,5 +1,7 @@
 #include "sync/FolderClashes.h"
 
+#include "platform/Platform.h"
+
 namespace lorvex {
 
 namespace {

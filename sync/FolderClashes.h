@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/Platform.h"
+#include "text/CaseFolder.h"
 
 namespace lorvex {
 
@@ -15,7 +15,7 @@ class FolderClashes {
 public:
     // output: the output folder, as messages show it; ignoresCase: whether it
     // compares names ignoring letter case, as caseFolder folds them.
-    FolderClashes(std::string output, bool ignoresCase, const platform::CaseFolder& caseFolder)
+    FolderClashes(std::string output, bool ignoresCase, const CaseFolder& caseFolder)
         : output_(std::move(output)), ignoresCase_(ignoresCase), caseFolder_(caseFolder) {}
 
     // Takes folder (parts separated by "/") and the files named in it for
@@ -38,7 +38,7 @@ private:
 
     std::string output_;
     bool ignoresCase_;
-    const platform::CaseFolder& caseFolder_;
+    const CaseFolder& caseFolder_;
     std::vector<Taken> taken_;
     // Each folder taken and every folder it is in, as a key, with the library.
     std::vector<std::pair<std::string, std::size_t>> above_;

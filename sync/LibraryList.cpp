@@ -1,7 +1,7 @@
 #include "sync/LibraryList.h"
 
 #include "library/EntryNames.h"
-#include "library/Report.h"
+#include "text/Report.h"
 
 namespace lorvex {
 

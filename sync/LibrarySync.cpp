@@ -4,13 +4,13 @@
 
 #include "extract/ByteSink.h"
 #include "extract/ExportPlan.h"
-#include "extract/SourceText.h"
 #include "library/EntryNames.h"
-#include "library/Report.h"
 #include "sync/LineEnds.h"
 #include "sync/ObjectList.h"
 #include "sync/SourceFolder.h"
 #include "sync/SourceNames.h"
+#include "text/Report.h"
+#include "text/SourceText.h"
 
 namespace lorvex {
 
@@ -179,8 +179,8 @@ void LibrarySync::exportSource(PlannedSource& source, ExportPlan& plan) {
     exported_.bytes.clear();
     if (!plan.prepare(planned, reason) || !plan.write(planned, exported_, reason))
         return failed(shown(source), reason);
-    if (!encodeSourceText(exported_.bytes, reader_.generation(), run_.options.encoding, codePage_,
-                          encoded_, reason)) {
+    if (!encodeSourceText(exported_.bytes, exportedText(reader_.generation()),
+                          run_.options.encoding, codePage_, encoded_, reason)) {
         report_.advice.failed(exported_.bytes);
         return failed(shown(source), reason);
     }

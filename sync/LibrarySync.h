@@ -7,13 +7,13 @@
 
 #include "extract/ByteSink.h"
 #include "extract/ExportPlan.h"
-#include "library/CodePage.h"
 #include "library/LibraryReader.h"
 #include "platform/Folder.h"
 #include "platform/Platform.h"
 #include "sync/SyncJobs.h"
 #include "sync/SyncRun.h"
 #include "sync/SyncedFile.h"
+#include "text/CodePage.h"
 
 namespace lorvex {
 

@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "library/CodePage.h"
 #include "library/CurrentEntry.h"
 #include "library/LibraryReader.h"
+#include "text/CodePage.h"
 
 namespace lorvex {
 

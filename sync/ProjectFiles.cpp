@@ -1,9 +1,10 @@
 #include "sync/ProjectFiles.h"
 
 #include "library/EntryNames.h"
-#include "library/Utf16.h"
 #include "platform/Platform.h"
 #include "sync/ListedPaths.h"
+#include "text/Utf16.h"
+#include "text/Utf8.h"
 
 namespace lorvex {
 
@@ -51,13 +52,6 @@ bool quotedValue(const std::string& line, std::string& value) {
     return true;
 }
 
-bool isHighSurrogate(char32_t unit) {
-    return unit >= 0xD800 && unit <= 0xDBFF;
-}
-bool isLowSurrogate(char32_t unit) {
-    return unit >= 0xDC00 && unit <= 0xDFFF;
-}
-
 // The code unit of "\uXXXX" at text[at], four hex digits in either case.
 bool escapedUnit(const std::string& text, std::size_t at, char32_t& unit) {
     if (text.compare(at, 2, "\\u") != 0 || at + 6 > text.size()) return false;
@@ -98,8 +92,7 @@ bool decodeWritten(const std::string& raw, std::string& decoded, std::string& re
             continue;
         }
         char32_t first = 0;
-        if (!high.empty() && escapedUnit(high, 0, first))
-            unit = 0x10000 + ((first - 0xD800) << 10) + (unit - 0xDC00);
+        if (!high.empty() && escapedUnit(high, 0, first)) unit = characterOfPair(first, unit);
         appendUtf8(decoded, unit);
         high.clear();
     }
@@ -141,7 +134,7 @@ bool readProjectFile(const std::string& path, ProjectFileKind kind, ListedPaths&
                      ProjectFile& file, std::string& reason) {
     std::string bytes;
     const bool workspace = kind == ProjectFileKind::Workspace;
-    if (!platform::readSmallFile(path, kMaxProjectFileSize, bytes, reason, true)) {
+    if (!platform::readSmallFile(path, kMaxProjectFileSize, bytes, reason, /*followLinks=*/true)) {
         reason = std::string("cannot read the ") + (workspace ? "workspace" : "target") +
                  " file: " + reason;
         return false;

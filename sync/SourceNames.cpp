@@ -1,8 +1,8 @@
 #include "sync/SourceNames.h"
 
 #include "library/EntryNames.h"
-#include "library/Report.h"
 #include "platform/Platform.h"
+#include "text/Report.h"
 
 namespace lorvex {
 

@@ -4,12 +4,12 @@
 #include <map>
 
 #include "library/EntryNames.h"
-#include "library/Report.h"
 #include "sync/FolderClashes.h"
 #include "sync/LibraryList.h"
 #include "sync/ObjectList.h"
 #include "sync/SourceFolder.h"
 #include "sync/SourceNames.h"
+#include "text/Report.h"
 
 namespace lorvex {
 

@@ -10,6 +10,7 @@
 #include "sync/CodePageAdvice.h"
 #include "sync/SyncSources.h"
 #include "sync/SyncedFile.h"
+#include "text/CaseFolder.h"
 
 namespace lorvex {
 
@@ -31,7 +32,7 @@ private:
 struct SyncRun {
     const SyncOptions& options;
     SyncRules rules;
-    const platform::CaseFolder& caseFolder;
+    const CaseFolder& caseFolder;
     const platform::CaseProbe& caseProbe;
     const platform::Folder& output;   // open, but in a dry run into a folder not there
     const platform::Folder& nearest;  // the output folder, or the nearest one above it there

@@ -1,12 +1,12 @@
 #include "sync/SyncSources.h"
 
 #include "library/LibraryReader.h"
-#include "library/Report.h"
 #include "platform/Folder.h"
 #include "platform/Platform.h"
 #include "sync/LibraryList.h"
 #include "sync/LibrarySync.h"
 #include "sync/SyncJobs.h"
+#include "text/Report.h"
 
 namespace lorvex {
 
@@ -81,7 +81,7 @@ Outcome syncSources(const SyncOptions& options, std::FILE* out, std::FILE* error
     LibraryList list(options, errors);
     for (const std::string& argument : options.libraries) list.add(argument);
     const bool noteLineEnds = options.encoding != SourceEncoding::Native;
-    const platform::CaseFolder caseFolder;
+    const CaseFolder caseFolder;
     OwnLocks ownLocks;
     const SyncRun run{options,    SyncRules{list.readFiles, options.dryRun, noteLineEnds},
                       caseFolder, caseProbe,

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "command/Outcome.h"
-#include "extract/SourceText.h"
 #include "platform/Folder.h"
+#include "text/SourceText.h"
 
 namespace lorvex {
 

@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "extract/NamePattern.h"
-#include "library/Report.h"
-#include "library/Utf16.h"
 #include "listing/CalendarTime.h"
 #include "platform/Platform.h"
+#include "text/Report.h"
+#include "text/Utf16.h"
 
 namespace lorvex::testing {
 namespace {
@@ -36,7 +36,8 @@ TEST(Text, PatternsMatchWholeCharactersIgnoringCase) {
     // clang-format off
     const std::tuple<const char*, const char*, bool> cases[] = {
         {"PCODE\\?.WIN", "PCODE\\\xDF\xBF.win", true}, {"?.srw", "\xC2\xA0.srw", true}, {"?.srw", "\xE4\xB8\xAD.srw", true},
-        {"?.srw", "\xF0\x9F\x98\x80.srw", true}, {"??.srw", "\xDF\xBF.srw", false}, {"*\\*.bin", "PCODE\\a\\b.bin", true},
+        {"?.srw", "\xF0\x9F\x98\x80.srw", true}, {"??.srw", "\xDF\xBF.srw", false},
+        {"???.srw", "\xE0\x80\x80.srw", true},  // an overlong form is bytes, not a character {"*\\*.bin", "PCODE\\a\\b.bin", true},
         {"d_*", "D_ITEMS.srd", true}, {"d_*", "w_main.srw", false}};
     // clang-format on
     for (const auto& [pattern, name, matches] : cases) {

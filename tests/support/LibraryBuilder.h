@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "library/Utf16.h"
+#include "text/Utf16.h"
 
 namespace lorvex::testing {
 

@@ -2,8 +2,7 @@
 
 #include <string>
 
-#include "library/CodePage.h"
-#include "library/Records.h"
+#include "text/CodePage.h"
 
 namespace lorvex {
 
@@ -12,8 +11,12 @@ namespace lorvex {
 // form (in the order of the values of -s's --encoding).
 enum class SourceEncoding { Utf8, HexAscii, Native };
 
-// Turns the export of a source, as -e writes it for a library of this
-// generation, into the form of the chosen encoding:
+// How an export holds its text: single bytes, or UTF-16LE after a byte order
+// mark, as the library it comes from stores text.
+enum class ExportedText { SingleByte, Utf16 };
+
+// Turns the export of a source, as -e writes it, into the form of the chosen
+// encoding:
 //   Utf8      the byte order mark EF BB BF, then the whole text as UTF-8;
 //   HexAscii  "HA", then the text as UTF-16 code units: a run of units of
 //             0x80 or more (and the spaces after them) as $$HEX<n>$$ and four
@@ -24,7 +27,7 @@ enum class SourceEncoding { Utf8, HexAscii, Native };
 // saying why, when the text cannot be converted without guessing: a byte of
 // 0x80 or more and no code page, bytes invalid in the code page, or UTF-16
 // that is not valid.
-[[nodiscard]] bool encodeSourceText(const std::string& exported, Generation generation,
+[[nodiscard]] bool encodeSourceText(const std::string& exported, ExportedText form,
                                     SourceEncoding encoding, CodePage& codePage,
                                     std::string& encoded, std::string& reason);
 

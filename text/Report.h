@@ -15,7 +15,8 @@ std::string printable(const std::string& text);
 // rest of the line.
 bool turnsDirection(const std::string& text, std::size_t at);
 
-// One line on standard error about what failed and why: "lorvex: <subject>: <message>".
+// One line about what failed and why, "lorvex: <subject>: <message>", on the
+// stream the command line passes down to every command (standard error).
 inline void report(std::FILE* errors, const std::string& subject, const std::string& message) {
     std::fprintf(errors, "lorvex: %s: %s\n", printable(subject).c_str(),
                  printable(message).c_str());

@@ -1,10 +1,12 @@
-#include "library/CodePage.h"
+#include "text/CodePage.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
 
-#include "library/Utf16.h"
+#include "text/Hex.h"
+#include "text/Utf16.h"
+#include "text/Utf8.h"
 
 namespace lorvex {
 
@@ -21,7 +23,8 @@ bool validUnit(char16_t unit) {
 }  // namespace
 
 bool isAscii(const std::string& text) {
-    // Eight bytes at a time: none has its high bit set.
+    // Every single-byte export is tested whole before it converts, and most
+    // are ASCII throughout: the test must cost no more than reading them.
     std::uint64_t high = 0;
     std::size_t i = 0;
     for (; i + 8 <= text.size(); i += 8) {
@@ -108,16 +111,15 @@ bool CodePage::toUtf8(const std::string& bytes, std::string& utf8, std::size_t& 
     for (std::size_t i = 0; i < units.size(); ++i) {
         char32_t c = units[i];
         // Code pages give surrogates only in pairs.
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < units.size())
-            c = 0x10000 + ((c - 0xD800) << 10) + (units[++i] - 0xDC00);
+        if (isHighSurrogate(c) && i + 1 < units.size()) c = characterOfPair(c, units[++i]);
         appendUtf8(utf8, c);
     }
     return true;
 }
 
 std::string CodePage::whyInvalid(unsigned char byte) const {
-    static const char kHex[] = "0123456789ABCDEF";
-    const std::string shown = std::string("byte 0x") + kHex[byte >> 4] + kHex[byte & 15];
+    const std::string shown =
+        std::string("byte 0x") + upperHexDigit(byte >> 4) + upperHexDigit(byte);
     if (number_ == 0) return shown + " needs --codepage";
     return shown + " is not valid in code page " + std::to_string(number_);
 }

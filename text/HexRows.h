@@ -15,9 +15,4 @@ constexpr std::size_t kRowGroups = kRowBytes / 4;
 // hex digit.
 void appendHexRow(std::string& out, const unsigned char* slice, bool checked);
 
-// One uppercase hex digit.
-inline char upperHexDigit(unsigned value) {
-    return "0123456789ABCDEF"[value & 15];
-}
-
 }  // namespace lorvex

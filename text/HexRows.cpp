@@ -1,22 +1,8 @@
-#include "extract/HexRows.h"
+#include "text/HexRows.h"
 
-#include <array>
+#include "text/Hex.h"
 
 namespace lorvex {
-
-namespace {
-struct HexPairs {
-    std::array<char, 512> digits{};
-    HexPairs() {
-        constexpr char kHex[] = "0123456789abcdef";
-        for (int i = 0; i < 256; ++i) {
-            digits[static_cast<std::size_t>(2 * i)] = kHex[i >> 4];
-            digits[static_cast<std::size_t>(2 * i + 1)] = kHex[i & 15];
-        }
-    }
-};
-const HexPairs kPairs;
-}  // namespace
 
 void appendHexRow(std::string& out, const unsigned char* slice, bool checked) {
     const std::size_t start = out.size();
@@ -30,7 +16,7 @@ void appendHexRow(std::string& out, const unsigned char* slice, bool checked) {
         sum += word[0];  // only the low four bits of the sum count
         // A little-endian word printed as a number shows its last byte first.
         for (int byte = 3; byte >= 0; --byte) {
-            const char* pair = &kPairs.digits[static_cast<std::size_t>(word[byte]) * 2];
+            const char* pair = hexPair(word[byte]);
             *cursor++ = pair[0];
             *cursor++ = pair[1];
         }

@@ -1,11 +1,13 @@
-#include "extract/SourceText.h"
+#include "text/SourceText.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <vector>
 
-#include "library/Utf16.h"
+#include "text/Hex.h"
+#include "text/Utf16.h"
+#include "text/Utf8.h"
 
 namespace lorvex {
 
@@ -23,41 +25,13 @@ bool decodeSingleByte(const std::string& bytes, CodePage& codePage, std::u16stri
     return false;
 }
 
-constexpr char32_t kReplacement = 0xFFFD;
-
-// One character as UTF-8 at cursor; returns the position after it.
-char* encodeUtf8(char32_t c, char* cursor) {
-    if (c < 0x800) {
-        cursor[0] = static_cast<char>(0xC0 | c >> 6);
-        cursor[1] = static_cast<char>(0x80 | (c & 0x3F));
-        return cursor + 2;
-    }
-    if (c < 0x10000) {
-        cursor[0] = static_cast<char>(0xE0 | c >> 12);
-        cursor[1] = static_cast<char>(0x80 | (c >> 6 & 0x3F));
-        cursor[2] = static_cast<char>(0x80 | (c & 0x3F));
-        return cursor + 3;
-    }
-    cursor[0] = static_cast<char>(0xF0 | c >> 18);
-    cursor[1] = static_cast<char>(0x80 | (c >> 12 & 0x3F));
-    cursor[2] = static_cast<char>(0x80 | (c >> 6 & 0x3F));
-    cursor[3] = static_cast<char>(0x80 | (c & 0x3F));
-    return cursor + 4;
-}
-
-bool isHighSurrogate(char32_t unit) {
-    return unit >= 0xD800 && unit <= 0xDBFF;
-}
-bool isLowSurrogate(char32_t unit) {
-    return unit >= 0xDC00 && unit <= 0xDFFF;
-}
-
 // UTF-16 code units as text.unit(i) gives them, for i below count, appended
-// to out as UTF-8; an unpaired surrogate becomes U+FFFD. Runs of ASCII, most
-// of any source, are found four units at a time and copied a run at a time.
+// to out as UTF-8; an unpaired surrogate becomes U+FFFD. Most of any source is
+// ASCII, which needs no decoding: runs of it are narrowed whole.
 template <typename Text>
 void appendUnitsAsUtf8(const Text& text, std::size_t count, std::string& out) {
-    // Gathered in a small buffer and appended a piece at a time.
+    // Each append to out checks its capacity; a buffer on the stack pays that
+    // once a piece instead of once a character.
     char buffer[4096];
     constexpr std::ptrdiff_t kFull = sizeof buffer - 4;  // room for one more step
     char* cursor = buffer;
@@ -67,7 +41,7 @@ void appendUnitsAsUtf8(const Text& text, std::size_t count, std::string& out) {
             out.append(buffer, static_cast<std::size_t>(cursor - buffer));
             cursor = buffer;
         }
-        // A run of ASCII, as much of it as the buffer takes, copied at once.
+        // As much of a run of ASCII as the buffer takes.
         const auto room = static_cast<std::size_t>(buffer + sizeof buffer - 4 - cursor);
         std::size_t run = 0;
         while (run + 4 <= room && i + run + 4 <= count && text.fourAscii(i + run)) run += 4;
@@ -77,14 +51,10 @@ void appendUnitsAsUtf8(const Text& text, std::size_t count, std::string& out) {
             continue;
         }
         char32_t c = text.unit(i++);
-        if (c < 0x80) {
-            *cursor++ = static_cast<char>(c);
-            continue;
-        }
         if (isHighSurrogate(c) && i < count && isLowSurrogate(text.unit(i))) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (text.unit(i++) - 0xDC00);
+            c = characterOfPair(c, text.unit(i++));
         } else if (isHighSurrogate(c) || isLowSurrogate(c)) {
-            c = kReplacement;
+            c = kReplacementCharacter;
         }
         cursor = encodeUtf8(c, cursor);
     }
@@ -120,7 +90,6 @@ struct DecodedUnits {
 };
 
 void appendHexAscii(const std::u16string& units, std::string& out) {
-    static const char kHex[] = "0123456789abcdef";
     for (std::size_t i = 0; i < units.size();) {
         if (units[i] < 0x80) {
             out += static_cast<char>(units[i++]);
@@ -131,8 +100,8 @@ void appendHexAscii(const std::u16string& units, std::string& out) {
         while (end < units.size() && (units[end] >= 0x80 || units[end] == u' ')) ++end;
         out += "$$HEX" + std::to_string(end - i) + "$$";
         for (; i < end; ++i) {
-            const unsigned unit = units[i];
-            out += {kHex[unit >> 4 & 15], kHex[unit & 15], kHex[unit >> 12], kHex[unit >> 8 & 15]};
+            appendHexByte(out, static_cast<unsigned char>(units[i] & 0xFF));
+            appendHexByte(out, static_cast<unsigned char>(units[i] >> 8));
         }
         out += "$$ENDHEX$$";
     }
@@ -140,9 +109,9 @@ void appendHexAscii(const std::u16string& units, std::string& out) {
 
 }  // namespace
 
-bool encodeSourceText(const std::string& exported, Generation generation, SourceEncoding encoding,
+bool encodeSourceText(const std::string& exported, ExportedText form, SourceEncoding encoding,
                       CodePage& codePage, std::string& encoded, std::string& reason) {
-    const bool unicode = generation == Generation::UnicodeEra;
+    const bool unicode = form == ExportedText::Utf16;
     // Native exports, and ASCII text in either form, need no conversion.
     if (encoding == SourceEncoding::Native) {
         encoded = exported;
@@ -165,7 +134,7 @@ bool encodeSourceText(const std::string& exported, Generation generation, Source
     }
     std::u16string text;
     if (unicode) {
-        text.resize(units + (halfUnit ? 1 : 0), kReplacement);
+        text.resize(units + (halfUnit ? 1 : 0), kReplacementCharacter);
         for (std::size_t i = 0; i < units; ++i) {
             const char32_t c = stored.unit(i);
             const bool paired =

@@ -13,7 +13,15 @@ std::string utf16LeToUtf8(const unsigned char* bytes, std::size_t count);
 // surrogate pairs, malformed sequences U+FFFD.
 std::string utf8ToUtf16Le(const char* text, std::size_t length);
 
-// Appends one character (below 0x110000) as UTF-8.
-void appendUtf8(std::string& out, char32_t c);
+// The two halves UTF-16 writes a character beyond U+FFFF in.
+inline bool isHighSurrogate(char32_t unit) {
+    return unit >= 0xD800 && unit <= 0xDBFF;
+}
+inline bool isLowSurrogate(char32_t unit) {
+    return unit >= 0xDC00 && unit <= 0xDFFF;
+}
+inline char32_t characterOfPair(char32_t high, char32_t low) {
+    return 0x10000 + ((high - 0xD800) << 10) + (low - 0xDC00);
+}
 
 }  // namespace lorvex
