@@ -507,6 +507,10 @@ TEST(Sync, NeverLosesOrDoublesAFile) {
          "b.srw: its name holds a character that changes the direction of text\nlorvex: lib.pbl: c\\xe2\\x80\\x8e.srw: "
          "its name holds a character that changes the direction of text\nlorvex: lib.pbl: \\xd8\\x9c.srw: its name "
          "holds a character that changes the direction of text\n", {"a b.srw", "lib.pbg", "\xD8\xA7\xC5\x9C.srw"}},
+        // A turn of direction a code page makes of a byte (0xFD in 1255).
+        {{entry("a\xFD.srw", "1"), entry("b.srw", "2")}, false, "", {"--codepage=1255"}, 4,
+         ok + "1 written, 0 unchanged, 0 removed, 1 failed\n", "lorvex: lib.pbl: a\\xe2\\x80\\x8e.srw: its name "
+         "holds a character that changes the direction of text\n", {"b.srw", "lib.pbg"}},
         // A name no code page was given for: nothing is pruned, since its file is not known.
         {{entry("\xE9.srw", "1"), entry("a.srw", "2")}, false, "mkdir -p out/lib.pbl.src && touch out/lib.pbl.src/old.srw",
          {"--prune"}, 4, ok + "1 written, 0 unchanged, 0 removed, 1 failed\n",
