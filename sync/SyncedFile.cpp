@@ -29,12 +29,14 @@ SyncResult FileSyncer::sync(const platform::Folder& folder, const std::string& n
     if (mayExist && comparer_.holds(folder, name, bytes, target)) return SyncResult::Unchanged;
     if (target.known && rules_.noteLineEnds) noteLineEnds(folder, name, bytes);
     // A link, a folder or a pipe where the file goes is never replaced.
-    const platform::ItemKind kind = mayExist ? folder.look(name).kind : platform::ItemKind::Missing;
-    if (kind != platform::ItemKind::Missing && kind != platform::ItemKind::PlainFile) {
+    const platform::ItemStatus there = mayExist ? folder.look(name) : platform::ItemStatus{};
+    if (there.kind != platform::ItemKind::Missing && there.kind != platform::ItemKind::PlainFile) {
         reason = "is not a plain file but a link, a folder or a pipe, which stays";
         return SyncResult::Failed;
     }
-    if (rules_.isRead(target)) {
+    // Looked up here, not only by the comparison: that one cannot see a file
+    // it could not open, which the run may have tried to read all the same.
+    if (rules_.isRead(there.identity)) {
         reason = "is a file this run reads";
         return SyncResult::Failed;
     }

@@ -534,6 +534,11 @@ TEST(Sync, NeverLosesOrDoublesAFile) {
          {"out/lib.pbl.src/a.srw"}, 4, ok + "0 written, 0 unchanged, 0 removed, 1 failed\nout/lib.pbl.src/a.srw -> "
          "out/out/lib.pbl.src/a.srw.src: 1 written, 0 unchanged, 0 removed\n",
          "lorvex: lib.pbl: a.srw: is a file this run reads\n", {"a.srw", "lib.pbg"}},
+        // Nor one the run could not open.
+        {{entry("a.srw", "1")}, false, "mkdir -p out/lib.pbl.src && echo kept >out/lib.pbl.src/a.srw && "
+         "chmod 000 out/lib.pbl.src/a.srw", {"out/lib.pbl.src/a.srw"}, 4, ok + "0 written, 0 unchanged, 0 removed, "
+         "1 failed\nout/lib.pbl.src/a.srw: not exported\n", "lorvex: lib.pbl: a.srw: is a file this run reads\n"
+         "lorvex: out/lib.pbl.src/a.srw: cannot open: Permission denied\n", {"a.srw", "lib.pbg"}},
         // Two texts that need a code page, and a target that is a folder: one hint for both.
         {{entry("a.srw", "\xE9"), entry("b.srw", "\x81")}, false, "mkdir d.pbt", {"d.pbt"}, 4,
          ok + "0 written, 0 unchanged, 0 removed, 2 failed\n", "lorvex: d.pbt: cannot read the target file: is not "
@@ -578,6 +583,7 @@ TEST(Sync, NeverLosesOrDoublesAFile) {
         std::vector<std::string> arguments{"-s", "--object-lists", "-o", "out", "lib.pbl"};
         arguments.insert(arguments.end(), c.arguments.begin(), c.arguments.end());
         std::list<HeldLock> held(c.locked.begin(), c.locked.end());
+        const WithoutPermissionOverride asAnyUser;
         const RunResult result = runLorvex(arguments);
         EXPECT_EQ(result.exitCode, c.exitCode);
         EXPECT_EQ(result.output, c.output);
