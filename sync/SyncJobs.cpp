@@ -116,6 +116,7 @@ void decideExport(SyncJob& job, FolderClashes& clashes, const SyncOptions& optio
     std::vector<std::string> files;
     for (const PlannedSource& source : job.sources)
         if (!source.fileName.empty()) files.push_back(source.fileName);
+    if (job.objectList) files.push_back(objectListName(path));
     std::string reason;
     if (job.sources.empty() && (!job.damage.empty() || !job.objectList || !endsInPbl(path))) {
         if (!options.dryRun) job.report.out = printable(path) + ": no sources\n";

@@ -427,6 +427,9 @@ TEST(Sync, ClashesDecidedBeforeAnyWrite) {
          "\nlib.pbl.src/x.pbl: not exported\n", "lorvex: w.pbw: out\\lib.pbl.src\\notes.srw: no LibList line in the "
          "target file\nlorvex: lib.pbl: notes.srw: not removed: it is a file this run reads\nlorvex: lib.pbl.src/x.pbl: "
          "its folder out/lib.pbl.src/x.pbl.src is a file of lib.pbl; not exported\n"},
+        {{"--object-lists", "lib.pbl", "lib.pbl.src/lib.pbg/x.pbl"}, false, "lib.pbl -> out/lib.pbl.src: 3" +
+         written + "\nlib.pbl.src/lib.pbg/x.pbl: not exported\n", "lorvex: lib.pbl.src/lib.pbg/x.pbl: its folder "
+         "out/lib.pbl.src/lib.pbg is a file of lib.pbl; not exported\n"},
         {{"lib.pbl.src/x.pbl", "lib.pbl"}, false, "lib.pbl.src/x.pbl -> out/lib.pbl.src/x.pbl.src: 1" + written +
          "\nlib.pbl: not exported\n", "lorvex: lib.pbl: its file out/lib.pbl.src/x.pbl.src is a folder of "
          "lib.pbl.src/x.pbl; not exported\n"},
@@ -443,14 +446,13 @@ TEST(Sync, ClashesDecidedBeforeAnyWrite) {
     for (const Case& c : cases) {
         SCOPED_TRACE("case " + std::to_string(&c - cases));
         ScopedTempDir dir;
-        ASSERT_EQ(
-            runShell(
-                "mkdir -p A a lib.pbl.src out/lib.pbl.src && echo x >out/lib.pbl.src/notes.srw")
-                .exitCode,
-            0);
+        ASSERT_EQ(runShell("mkdir -p A a lib.pbl.src/lib.pbg out/lib.pbl.src && echo x "
+                           ">out/lib.pbl.src/notes.srw")
+                      .exitCode,
+                  0);
         const BuiltLibrary one = buildLibrary(oneNode({entry("a.srw", "1")}));
-        ASSERT_TRUE(one.writeTo("lib.pbl.src/x.pbl") && one.writeTo("A/l.pbl") &&
-                    one.writeTo("a/l.pbl") && one.writeTo("a\x1b.pbl"));
+        ASSERT_TRUE(one.writeTo("lib.pbl.src/x.pbl") && one.writeTo("lib.pbl.src/lib.pbg/x.pbl") &&
+                    one.writeTo("A/l.pbl") && one.writeTo("a/l.pbl") && one.writeTo("a\x1b.pbl"));
         ASSERT_TRUE(buildLibrary(oneNode({entry("x.pbl.src", "1"), entry("w_a.srw", "2"),
                                           entry("W_A.srw", "3")}))
                         .writeTo("lib.pbl"));
