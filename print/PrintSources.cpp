@@ -25,8 +25,11 @@ struct Item {
     std::uint32_t position = 0;  // in library order
     std::string name;            // its display name as UTF-8 when it converts whole, else as stored
     bool selected = false;
-    std::string printed;   // a source's text, or the line in its place
-    std::size_t skip = 0;  // bytes of printed that are not printed: a byte order mark
+    std::string printed;     // a source's text, or the line in its place
+    std::size_t skip = 0;    // bytes of printed that are not printed: a byte order mark
+    std::uint32_t crc = 0;   // of a resource's bytes
+    bool readWhole = true;   // a resource, as an extraction reads it
+    std::string whyNotRead;  // and when it is not, why
 };
 
 class LibraryPrint {
@@ -142,10 +145,34 @@ private:
         damaged_ = true;
     }
 
+    // Resources are read as an extraction of all entries reads them: with
+    // every entry before them in library order, in one set of blocks, so that
+    // a resource running into an earlier entry's blocks is damaged here too.
+    void readResources() {
+        const auto isSelectedResource = [](const Item& item) {
+            return item.selected && item.entry.kind == EntryKind::Resource;
+        };
+        const auto last = std::find_if(items_.rbegin(), items_.rend(), isSelectedResource).base();
+        if (last == items_.begin()) return;
+        ExportPlan plan(reader_, ExportRules::EveryEntry);
+        for (auto item = items_.begin(); item != last; ++item) {
+            Crc32Sink crc;
+            CountingSink counted;
+            ByteSink& sink = isSelectedResource(*item) ? static_cast<ByteSink&>(crc) : counted;
+            EntryExport planned =
+                plan.exportOf(item->entry, item->position, item->entry.displayName);
+            std::string reason;
+            item->readWhole = plan.prepare(planned, reason) && plan.write(planned, sink, reason);
+            item->whyNotRead = reason;
+            item->crc = crc.value();
+        }
+    }
+
     // A line for each compiled object and resource selected, by display name:
     // its bytes as -l gives them, and for a resource the CRC-32 of the bytes
-    // an extraction writes, read as an extraction of all entries reads them.
+    // an extraction writes.
     void writeObjects() {
+        readResources();
         std::vector<Item*> objects;
         for (Item& item : items_) {
             if (item.selected && item.entry.kind != EntryKind::Source) objects.push_back(&item);
@@ -154,23 +181,17 @@ private:
             return std::strcmp(a->entry.displayName, b->entry.displayName) < 0;
         });
         const bool wide = reader_.generation() == Generation::UnicodeEra;
-        // Resources are read as an extraction of all entries reads them.
-        ExportPlan plan(reader_, ExportRules::EveryEntry);
-        std::string reason;
         for (Item* item : objects) {
             const CurrentEntry& entry = item->entry;
             const std::uint32_t comment = (wide ? 2U : 1U) * entry.commentLength;
             std::string line = printable(item->name) + "\t" +
                                std::to_string(entry.dataSize - std::min(entry.dataSize, comment));
-            Crc32Sink crc;
-            EntryExport planned = plan.exportOf(entry, item->position, entry.displayName);
-            if (entry.kind == EntryKind::Resource &&
-                !(plan.prepare(planned, reason) && plan.write(planned, crc, reason))) {
-                damaged(*item, reason);
+            if (entry.kind == EntryKind::Resource && !item->readWhole) {
+                damaged(*item, item->whyNotRead);
                 line = item->printed;
             } else if (entry.kind == EntryKind::Resource) {
                 char digits[9];
-                std::snprintf(digits, sizeof digits, "%08x", static_cast<unsigned>(crc.value()));
+                std::snprintf(digits, sizeof digits, "%08x", static_cast<unsigned>(item->crc));
                 line += std::string("\t") + digits + "\n";
             } else {
                 line += "\n";

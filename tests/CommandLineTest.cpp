@@ -322,6 +322,13 @@ TEST_F(CommandLine, PrintingForDiffs) {
     ASSERT_TRUE(cut.writeTo("damaged.pbl"));
     ASSERT_TRUE(buildLibrary(oneNode({entry("\xC3\xA7.srw", wide("hi")), entry("\xC3\xA7.win", "")}, true))
                     .writeTo("wide.pbl"));
+    // A resource whose chain is a source's: damage only an extraction of all entries sees.
+    BuiltLibrary shared = buildLibrary(oneNode({entry("a.srw", "aaa"), entry("C:\\b.bmp", "123")}));
+    shared.setField(0, 1, BuiltLibrary::kFirstBlock, shared.block(0, 0, 0));
+    ASSERT_TRUE(shared.writeTo("shared.pbl"));
+    const std::string sharedBlock = "RESOURCES\\C:\\b.bmp: data block at " +
+                                    std::to_string(shared.block(0, 0, 0)) +
+                                    " was read before: the chain loops or shares blocks with another\n";
     const std::string block = std::to_string(cut.block(0, 1, 0)),
                       record = std::to_string(cut.recordOffsets[1][0]);
     // "u_x.bin" sums to 0x2B3; a row of 01 02 03 04 is 04030201; CRC-32 of "123456789" is cbf43926.
@@ -342,6 +349,7 @@ TEST_F(CommandLine, PrintingForDiffs) {
          " has no \"ENT*\": entries may be missing\n",
          "lorvex: damaged.pbl: b.srw: data block at " + block + " cannot be read: the library is truncated\n"
          "lorvex: damaged.pbl: directory: the record at " + record + " has no \"ENT*\": entries may be missing\n"},
+        {{"-p", "shared.pbl", "*.bmp"}, 4, sharedBlock, "lorvex: shared.pbl: " + sharedBlock},
         {{"-p", "wide.pbl"}, 0, kHeader + "\xC3\xA7.srw\r\nhi\r\nPCODE\\\xC3\xA7.win\t0\n", ""},
         {{"-p", "--json", "print.pbl"}, 3, "Unknown command line switch: --json\n", ""}, {{"-p", "--codepage=1252"}, 1, kUsage, ""},
         {{"-p", "seven"}, 2, "", "lorvex: seven: not a library: only 7 bytes long\n"},
