@@ -32,9 +32,11 @@ bool exportEntry(ExportPlan& plan, EntryExport& planned, const platform::Folder&
         plan.prepare(planned, reason) && file.create(folder, outputName(entry), library, reason);
     if (exported) {
         exported = plan.write(planned, file, reason);
-        // A write that failed says more than the damage it cut short.
+        // What damage cut short keeps the time it was written: the stored
+        // time would pass it off as the whole entry. A write that failed says
+        // more than the damage it cut short.
         std::string closing;
-        if (!file.close(entry.modificationTime, closing)) {
+        if (!file.close(exported ? std::optional(entry.modificationTime) : std::nullopt, closing)) {
             exported = false;
             reason = closing;
         }

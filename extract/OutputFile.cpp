@@ -61,7 +61,7 @@ void OutputFile::write(const void* bytes, std::size_t count) {
     used_ += count;
 }
 
-bool OutputFile::close(std::uint32_t modificationTime, std::string& reason) {
+bool OutputFile::close(std::optional<std::uint32_t> modificationTime, std::string& reason) {
     if (descriptor_ < 0) {
         reason = "was not created";
         return false;
@@ -69,7 +69,8 @@ bool OutputFile::close(std::uint32_t modificationTime, std::string& reason) {
     flush();
     // Once the last byte is written, as tar and unzip give their files theirs.
     std::string why;
-    if (!failed_ && !platform::setModificationTime(descriptor_, modificationTime, why))
+    if (!failed_ && modificationTime &&
+        !platform::setModificationTime(descriptor_, *modificationTime, why))
         fail(why, "cannot set its time");
     if (!platform::closeFile(descriptor_, why)) fail(why);
     descriptor_ = -1;

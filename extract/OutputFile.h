@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,9 +32,9 @@ public:
     [[nodiscard]] bool create(const platform::Folder& folder, const std::string& name,
                               const platform::FileIdentity& library, std::string& reason);
     void write(const void* bytes, std::size_t count) override;
-    // Flushes, gives the file the stored time and closes; false, with reason,
-    // when any write, the flush, the time or the close failed.
-    [[nodiscard]] bool close(std::uint32_t modificationTime, std::string& reason);
+    // Flushes, gives the file the stored time (when given) and closes; false,
+    // with reason, when any write, the flush, the time or the close failed.
+    [[nodiscard]] bool close(std::optional<std::uint32_t> modificationTime, std::string& reason);
     bool intact() const override { return !failed_; }
 
 private:

@@ -172,6 +172,14 @@ TEST(Damage, ChainsThatCannotBeReadWholeFailTheExport) {
         SCOPED_TRACE("case " + std::to_string(&c - cases));
         check(c);
     }
+    // What damage cut short keeps the time it was written, not the entry's.
+    ScopedTempDir dir;
+    BuiltLibrary cut = buildLibrary(oneNode({entry("d.win", std::string(1000, 'd'), 86400)}));
+    cut.truncateTo(cut.block(0, 0, 1) + 100);
+    ASSERT_TRUE(cut.writeTo("lib.pbl"));
+    EXPECT_EQ(runLorvex({"-e", "lib.pbl"}).exitCode, 4);
+    struct stat status {};
+    EXPECT_TRUE(stat("d.win", &status) == 0 && status.st_mtime != 86400);
 }
 
 // -t is intact exactly when every export it stands for succeeds: the extraction
