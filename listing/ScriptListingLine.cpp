@@ -7,8 +7,17 @@ namespace lorvex {
 
 namespace {
 
+// A C1 control character (U+0080 to U+009F) is two bytes of UTF-8: 0xC2 and
+// one of 0x80 to 0x9F. Readers take U+0085 for a line end.
+bool startsC1Control(const std::string& text, std::size_t at) {
+    if (static_cast<unsigned char>(text[at]) != 0xC2 || at + 1 >= text.size()) return false;
+    const auto next = static_cast<unsigned char>(text[at + 1]);
+    return next >= 0x80 && next <= 0x9F;
+}
+
 void appendTabSeparated(std::string& line, const std::string& text) {
-    for (const char c : text) {
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        const char c = text[at];
         switch (c) {
             case '\\':
                 line += "\\\\";
@@ -24,9 +33,14 @@ void appendTabSeparated(std::string& line, const std::string& text) {
                 break;
             default:
                 // Other control characters would act on a terminal that shows the line.
-                if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
-                    line += "\\x";
-                    appendHexByte(line, static_cast<unsigned char>(c));
+                if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F ||
+                    startsC1Control(text, at)) {
+                    const std::size_t bytes = static_cast<unsigned char>(c) == 0xC2 ? 2 : 1;
+                    for (std::size_t i = 0; i < bytes; ++i) {
+                        line += "\\x";
+                        appendHexByte(line, static_cast<unsigned char>(text[at + i]));
+                    }
+                    at += bytes - 1;
                 } else {
                     line += c;
                 }
@@ -47,7 +61,8 @@ void appendHexColumn(std::string& line, const ListedText& text) {
 
 void appendJsonString(std::string& line, const std::string& text) {
     line += '"';
-    for (const char c : text) {
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        const char c = text[at];
         const auto byte = static_cast<unsigned char>(c);
         if (c == '"' || c == '\\') {
             line += '\\';
@@ -58,9 +73,10 @@ void appendJsonString(std::string& line, const std::string& text) {
             line += "\\r";
         } else if (c == '\t') {
             line += "\\t";
-        } else if (byte < 0x20) {
+        } else if (byte < 0x20 || startsC1Control(text, at)) {
+            // U+0000 to U+001F and U+0080 to U+009F: the character's number.
             line += "\\u00";
-            appendHexByte(line, byte);
+            appendHexByte(line, byte < 0x20 ? byte : static_cast<unsigned char>(text[++at]));
         } else {
             line += c;
         }

@@ -55,8 +55,8 @@ BuiltLibrary library(const std::string& name) {
             entry(kCedillas, ""), entry("C:\\img\\\xC3\xA7.bmp", "img"),
             EntryLayout{"", {}, 0, 0, {}, Bytes{'z', 0, 0, 0, 'q', 0, 0, 0}},  // a name ends at a zero unit
             EntryLayout{"", {}, 0, 0, {}, Bytes{'o', 0, 'd', 0, 0}}, entry("never.win", "")}, true));  // so does an odd length
-    if (name == "wide\xFF.pbl")  // a lone surrogate in a comment, a path that is not UTF-8
-        return buildLibrary(oneNode({with(entry("\xC3\xA7.srw", wide("hix")), 2),
+    if (name == "wide\xFF.pbl")  // a C1 control and a lone surrogate in comments, a path not UTF-8
+        return buildLibrary(oneNode({with(entry("\xC3\xA7.srw", wide("h\x85x")), 2),
                                      with(entry("b.srw", std::string("\0\xD8zz", 4)), 1)}, true));
     if (name == "scripts.pbl") {
         BuiltLibrary scripts = buildLibrary(oneNode({entry("w.srw", "src"), entry("w.bin", "BIN!", 9),
@@ -215,7 +215,7 @@ TEST_F(CommandLine, ListingForScripts) {
 {"library":"scripts.pbl","entry_hex":"636166e92e737277","kind":"source","bytes":4,"modified":"1970-01-01T00:00:00Z","comment_hex":"e974e9","companion_hex":"636166e92e62696e"}
 {"library":"scripts.pbl","entry_hex":"636166e92e62696e","kind":"compiled","bytes":1,"modified":"1970-01-01T00:00:00Z","comment":""}
 {"library":"scripts.pbl","entry":"C:\\a\tb.bmp","kind":"resource","bytes":1,"modified":"1970-01-01T00:00:00Z","comment":"q\"\\\t\n\r\u001b"}
-{"library_hex":"77696465ff2e70626c","entry":")" "\xC3\xA7" R"(.srw","kind":"source","bytes":2,"modified":"1970-01-01T00:00:00Z","comment":"hi"}
+{"library_hex":"77696465ff2e70626c","entry":")" "\xC3\xA7" R"(.srw","kind":"source","bytes":2,"modified":"1970-01-01T00:00:00Z","comment":"h\u0085"}
 {"library_hex":"77696465ff2e70626c","entry":"b.srw","kind":"source","bytes":2,"modified":"1970-01-01T00:00:00Z","comment_hex":"00d8"}
 {"library":"lost.pbl","entry":"a.win","kind":"compiled","bytes":0,"modified":"1970-01-01T00:00:00Z","comment":""}
 )", gone + "lorvex: seven: not a library: only 7 bytes long\nlorvex: lost.pbl: directory: the record at " +
@@ -225,6 +225,8 @@ TEST_F(CommandLine, ListingForScripts) {
             tsv("scripts.pbl", "caf\xC3\xA9.srw", "source", "4", epoch, "\xC3\xA9t\xC3\xA9", "caf\xC3\xA9.bin") +
             tsv("scripts.pbl", "caf\xC3\xA9.bin", "compiled", "1", epoch) +
             tsv("scripts.pbl", "C:\\\\a\\tb.bmp", "resource", "1", epoch, "q\"\\\\\\t\\n\\r\\x1b"), gone},
+        {{"-l", "wide\xFF.pbl"}, 0, header + tsv("wide\xFF.pbl", "\xC3\xA7.srw", "source", "2", epoch, "h\\xc2\\x85") +
+            tsv("wide\xFF.pbl", "b.srw", "source", "2", epoch, "", "", "\t00d8\t"), ""},
         {{"-l", "--", "--json"}, 2, header, "lorvex: --json: cannot open: No such file or directory\n"},
         {{"-L", "--json"}, 1, kUsage, ""},
     });
