@@ -239,10 +239,14 @@ void LibrarySync::tidy(bool prune) {
         const bool leftover = platform::isTemporaryName(item.name);
         const bool stale = prune && isExportName(item.name) && keys_.count(key(item.name)) == 0;
         if (!item.plainFile || (!leftover && !stale)) continue;
-        if (run_.rules.isRead(folder().look(item.name).identity)) {
+        const platform::FileIdentity identity = folder().look(item.name).identity;
+        if (run_.rules.isRead(identity)) {
             failed(item.name, "not removed: it is a file this run reads");
             continue;
         }
+        // A file system that folds names further than the tool makes the
+        // file of a source out of an older name: it stays.
+        if (stale && isExported(identity)) continue;
         std::string reason;
         if (!run_.rules.dryRun && !folder().remove(item.name, reason)) {
             failed(item.name, "cannot remove: " + reason);
@@ -251,6 +255,17 @@ void LibrarySync::tidy(bool prune) {
         changed("remove", item.name);
         removed_ += stale ? 1 : 0;
     }
+}
+
+bool LibrarySync::isExported(const platform::FileIdentity& identity) {
+    if (!exportedFiles_) {
+        exportedFiles_.emplace();
+        for (const PlannedSource& source : sources_)
+            if (source.exported) exportedFiles_->push_back(folder().look(source.fileName).identity);
+    }
+    return std::any_of(
+        exportedFiles_->begin(), exportedFiles_->end(),
+        [&](const platform::FileIdentity& file) { return sameFile(file, identity); });
 }
 
 }  // namespace lorvex

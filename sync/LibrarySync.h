@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
@@ -40,6 +41,7 @@ private:
     void exportSource(PlannedSource& source, ExportPlan& plan);
     void writeObjectList();
     void tidy(bool prune);
+    [[nodiscard]] bool isExported(const platform::FileIdentity& identity);
     void summarize();
     // Counts a file written or removed, and in a dry run says which.
     void changed(const char* what, const std::string& name);
@@ -70,6 +72,8 @@ private:
     bool folderExists_ = false;
     bool ignoresCase_ = false;
     bool everyName_ = true;  // whether every source's file name is known
+    // The files of the sources exported, looked up when pruning first needs them.
+    std::optional<std::vector<platform::FileIdentity>> exportedFiles_;
     unsigned written_ = 0, unchanged_ = 0, removed_ = 0;
 };
 

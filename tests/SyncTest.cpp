@@ -567,6 +567,10 @@ TEST(Sync, NeverLosesOrDoublesAFile) {
          ok + "1 written, 0 unchanged, 0 removed\nout/lib.pbl.src/lib.srw -> "
          "out/out/lib.pbl.src/lib.srw.src: 1 written, 0 unchanged, 0 removed\n",
          "lorvex: lib.pbl: lib.srw: not removed: it is a file this run reads\n", {"a.srw", "lib.pbg", "lib.srw"}},
+        // A stale name that is one file with a source's, as on a file system that folds names further.
+        {{entry("a.srw", "1")}, false, "mkdir -p out/lib.pbl.src && printf '\\357\\273\\277$PBExportHeader$a.srw\\r\\n1' "
+         ">out/lib.pbl.src/a.srw && ln out/lib.pbl.src/a.srw out/lib.pbl.src/old.srw", {"--prune"}, 0,
+         ok + "0 written, 1 unchanged, 0 removed\n", "", {"a.srw", "lib.pbg", "old.srw"}},
         // An output folder that is a file.
         {{entry("a.srw", "1")}, false, "touch out", {}, 2, "", "lorvex: out: is not a folder\n", {}},
         // A run waits for other runs: one into the same folder, one into the library's folder.
