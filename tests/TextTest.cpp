@@ -58,7 +58,7 @@ TEST(Text, NamesWindowsCannotStoreAsTheyAre) {
         {"w_main.srw", ""}, {"conx.srw", ""}, {"com10", ""}, {"a~b.srw", ""}, {"a:b", colon}, {"c:logo.gif", colon},
         {"x.", end}, {"y ", end}, {"CON", device}, {"con.srw", device}, {"Aux.gif", device}, {"nul .txt", device},
         {"conout$", device}, {"com0", device}, {"LPT9.txt", device}, {"com\xC2\xB9", device}, {"lpt\xB2.srw", device},
-        {"ab~1.srw", tilde}, {"a?b.srw", bad}, {"x|y:z", bad}, {"t\tab.srw", bad}};
+        {"ab~1.srw", tilde}, {"a~~1.srw", tilde}, {"a?b.srw", bad}, {"x|y:z", bad}, {"t\tab.srw", bad}};
     // clang-format on
     for (const auto& [name, expected] : cases) {
         SCOPED_TRACE(name);
