@@ -351,7 +351,7 @@ TEST(Sync, RunsAgainTouchingOnlyWhatChanges) {
 TEST(Sync, WorkspacesTargetsAndTheirFolders) {
     ScopedTempDir dir;
     ASSERT_EQ(runShell("mkdir -p shared w/app/t/lib w/shared w/app/t/amb w/app/t/AMB").exitCode, 0);
-    for (const char* path : {"shared/s.pbl", "w/shared/s.pbl", "w/app/t/lib/a.pbl",
+    for (const char* path : {"shared/s.pbl", "w/shared/s.pbl", "w/app/t/lib/ua.pbl",
                              "w/app/t/rt.PBD", "w/app/t/cl.pbd"})
         ASSERT_TRUE(buildLibrary(oneNode({entry("x.srw", path)})).writeTo(path));
     ASSERT_TRUE(buildLibrary(oneNode({entry("x.srw", "")}))
@@ -363,12 +363,13 @@ TEST(Sync, WorkspacesTargetsAndTheirFolders) {
                "Save Format v3.0(19990112)\r@begin Targets\r 0 "
                "\"T\\\\App.pbt\";\r 1 \"no.pbt\";\r@end;\r"
                "DefaultExportEncode \"ANSI\";\rDefaultTarget \"t\\\\gone.pbt\";\r";
-    // The list first after a byte order mark; a single backslash is one too;
+    // The list first after a byte order mark; a single backslash is one too,
+    // also before a "u" that starts no escape;
     // "\uXXXX" is a UTF-16 unit; a runtime library is exported only when the
     // command line names it too.
     std::ofstream("w/app/t/app.pbt")
         << kBom +
-               "LibList \"lib\\\\a.pbl;..\\\\..\\\\..\\\\shared\\\\s.pbl;lib\\a.pbl;gone.pbl;"
+               "LibList \"lib\\\\ua.pbl;..\\\\..\\\\..\\\\shared\\\\s.pbl;lib\\ua.pbl;gone.pbl;"
                "rt.PBD;cl.pbd;\\u00E9\\ud83d\\uDE00.pbl;Amb\\\\x.pbl;bad\\u0000.pbl;\\ud83d.pbl\";"
                "\n"
                "appname \"app\";\n";
@@ -379,7 +380,7 @@ TEST(Sync, WorkspacesTargetsAndTheirFolders) {
     EXPECT_EQ(result.exitCode, 4);
     EXPECT_EQ(
         result.output,
-        "app/t/lib/a.pbl -> ws/app/t/lib/a.pbl.src: 1 written, 0 unchanged, 0 removed\n"
+        "app/t/lib/ua.pbl -> ws/app/t/lib/ua.pbl.src: 1 written, 0 unchanged, 0 removed\n"
         "app/t/../../../shared/s.pbl -> ws/shared/s.pbl.src: 1 written, 0 unchanged, 0 removed\n"
         "app/t/gone.pbl: not exported\napp/t/rt.PBD: runtime library, not exported\n"
         "app/t/cl.pbd -> ws/app/t/cl.pbd.src: 1 written, 0 unchanged, 0 removed\n"
@@ -399,13 +400,13 @@ TEST(Sync, WorkspacesTargetsAndTheirFolders) {
         "without its second half\nlorvex: shared/s.pbl: its folder ws/shared/s.pbl.src is that of "
         "app/t/../../../shared/s.pbl; not exported\n");
     EXPECT_EQ(readFile("w/ws/shared/s.pbl.src/x.srw"), kBom + kHeader + "x.srw\r\nshared/s.pbl");
-    EXPECT_EQ(filesIn("w/ws/app/t/lib/a.pbl.src"), std::vector<std::string>{"x.srw"});
+    EXPECT_EQ(filesIn("w/ws/app/t/lib/ua.pbl.src"), std::vector<std::string>{"x.srw"});
     // An absolute path is taken relative to the current folder.
     char here[4096];
     ASSERT_NE(getcwd(here, sizeof here), nullptr);
-    EXPECT_EQ(runLorvex({"-s", "-o", "abs", std::string(here) + "/w/app/t/lib/a.pbl"}).output,
+    EXPECT_EQ(runLorvex({"-s", "-o", "abs", std::string(here) + "/w/app/t/lib/ua.pbl"}).output,
               std::string(here) +
-                  "/w/app/t/lib/a.pbl -> abs/w/app/t/lib/a.pbl.src: 1 written, 0 "
+                  "/w/app/t/lib/ua.pbl -> abs/w/app/t/lib/ua.pbl.src: 1 written, 0 "
                   "unchanged, 0 removed\n");
 }
 
