@@ -12,6 +12,7 @@
 
 #include "cli/SyncOptions.h"
 #include "extract/SourceOrder.h"
+#include "sync/LineEnds.h"
 #include "sync/SyncSources.h"
 #include "tests/support/TestFiles.h"
 #include "text/CaseFolder.h"
@@ -252,6 +253,19 @@ TEST(Sync, ObjectListsEmptyLibrariesAndLineEnds) {
         EXPECT_EQ(result.errors, c.errors);
         EXPECT_EQ(filesUnder("out"), c.files);
     }
+}
+
+// What git's text=auto takes for binary, which --eol=lf leaves as it is:
+// a lone CR, a NUL, more than one byte in 128 not printable (ESC, BS, TAB
+// and FF print; a last DOS end-of-file mark does not count).
+TEST(Sync, BinaryAsGitTakesIt) {
+    const std::string text(127, 'x');
+    const std::pair<std::string, bool> cases[] = {
+        {"a\r\nb\n", false},      {"a\rb", true},          {std::string("a\0b", 3), true},
+        {text + "\x01", true},    {text + "x\x01", false}, {text + "\x7F", true},
+        {"\x1B[1m\b\t\f", false}, {text + "\x1A", false}};
+    for (const auto& [bytes, binary] : cases)
+        EXPECT_EQ(gitTakesForBinary(bytes), binary) << ::testing::PrintToString(bytes);
 }
 
 // Which byte a code page refuses: one the table leaves undefined, one iconv
